@@ -1,0 +1,80 @@
+// zorbly: the game in a window, or without one (--headless) driven by a script.
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "app/window.h"
+#include "scene/fatal.h"
+#include "scene/headless.h"
+#include "scene/script.h"
+
+namespace {
+
+constexpr const char* version = "Zorbly 1.00";
+constexpr int exitUsage = 2;
+
+struct Options {
+  bool headless = false;
+  std::optional<std::uint64_t> seed;
+  std::string script;
+};
+
+int play(const Options& o) {
+  using namespace zorbly;
+  const Pictures pictures;
+  const Font font(std::cerr);
+  if (!o.headless) return runWindow(WindowOptions{o.seed}, pictures, font);
+
+  std::ios::sync_with_stdio(false);
+  if (o.script.empty()) return runHeadless(std::cin, std::cout, std::cerr, o.seed, pictures, font);
+  std::ifstream file(o.script, std::ios::binary);
+  if (!file) {
+    std::cerr << "zorbly: cannot read " << o.script << '\n';
+    return exitFileError;
+  }
+  return runHeadless(file, std::cout, std::cerr, o.seed, pictures, font);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app("Zorbly: a tiny horizontal shooter. Arrow keys move, Z fires.", "zorbly");
+  Options o;
+  std::string seed;
+  app.add_flag("--headless", o.headless, "Run without a window, reading script commands");
+  auto* seedOption = app.add_option("--seed", seed, "Seed the random source (0 to 18446744073709551615)")
+                        ->check([](const std::string& text) -> std::string {
+                          auto n = zorbly::parseNumber(text, "the seed", 0, UINT64_MAX);
+                          auto* bad = std::get_if<zorbly::BadLine>(&n);
+                          return bad ? bad->reason : std::string();
+                        });
+  app.add_option("--script", o.script, "With --headless: read commands from FILE, not standard input")
+      ->needs("--headless");
+  app.add_flag_callback("--version", [] { throw CLI::Success(); }, "Print the version and exit");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::cout << app.help();
+    return 0;
+  } catch (const CLI::Success&) {
+    std::cout << version << '\n';
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "zorbly: " << e.what() << " (see zorbly --help)\n";
+    return exitUsage;
+  }
+  if (*seedOption) o.seed = std::get<std::uint64_t>(zorbly::parseNumber(seed, "", 0, UINT64_MAX));
+
+  try {
+    return play(o);
+  } catch (const zorbly::FatalError& e) {
+    std::cerr << "zorbly: " << e.what() << '\n';
+    return zorbly::fatalExitStatus;
+  }
+}

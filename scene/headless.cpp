@@ -1,0 +1,132 @@
+#include "scene/headless.h"
+
+#include <istream>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+
+#include "game/handlers.h"
+#include "scene/fatal.h"
+#include "scene/scene_services.h"
+#include "scene/script.h"
+#include "scene/trace.h"
+
+namespace zorbly {
+
+namespace {
+
+// Long runs of frames with the trace on hand their output over in pieces of
+// about this size, so that memory stays small.
+constexpr std::size_t outputChunk = 1 << 16;
+
+class HeadlessGame {
+ public:
+  HeadlessGame(std::ostream& out, std::optional<std::uint64_t> seed, const Pictures& pictures,
+               const Font& font)
+      : out_(out), random_(seed), scene_(pictures, font), services_(scene_, random_),
+        tracer_(services_, buffer_) {
+    buffer_.reserve(2 * outputChunk);
+  }
+
+  // The game starts just before its first command other than seed.
+  void start() {
+    if (started_) return;
+    started_ = true;
+    Form_Initialize(state_, active());
+  }
+
+  void run(const Command& c) {
+    start();
+    switch (c.kind) {
+      case Command::Kind::seed: break;  // taken before the start
+      case Command::Kind::down: Form_KeyDown(state_, static_cast<int>(c.number), 0); break;
+      case Command::Kind::up: Form_KeyUp(state_, static_cast<int>(c.number), 0); break;
+      case Command::Kind::tick: tick(c.number); break;
+      case Command::Kind::state: appendStateLine(buffer_, state_, services_.interval()); break;
+      case Command::Kind::shot:
+        compose(scene_, frame_);
+        savePng(frame_, c.file);
+        break;
+      case Command::Kind::traceOn: trace_ = true; break;
+      case Command::Kind::traceOff: trace_ = false; break;
+    }
+  }
+
+  void seed(std::uint64_t n) { random_.setFixedSeed(n); }
+  bool ended() const { return services_.ended(); }
+
+  void flush() {
+    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    out_.flush();
+    buffer_.clear();
+  }
+
+ private:
+  Services& active() { return trace_ ? static_cast<Services&>(tracer_) : services_; }
+
+  void tick(std::uint64_t frames) {
+    for (std::uint64_t n = 0; n < frames && services_.running(); ++n) {
+      Timer1_Timer(state_, active());
+      if (buffer_.size() >= outputChunk) {
+        out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+        buffer_.clear();
+      }
+    }
+  }
+
+  std::ostream& out_;
+  Random random_;
+  Scene scene_;
+  SceneServices services_;
+  std::string buffer_;
+  TraceServices tracer_;
+  GameState state_;
+  Framebuffer frame_{};
+  bool trace_ = true;
+  bool started_ = false;
+};
+
+}  // namespace
+
+int runHeadless(std::istream& in, std::ostream& out, std::ostream& err,
+                std::optional<std::uint64_t> seed, const Pictures& pictures, const Font& font) {
+  HeadlessGame game(out, seed, pictures, font);
+  std::string line;
+  long long lineNumber = 0;
+  bool firstCommand = true;
+  while (std::getline(in, line)) {
+    ++lineNumber;
+    ParsedLine parsed = parseLine(line);
+    if (std::holds_alternative<BlankLine>(parsed)) continue;
+    if (auto* bad = std::get_if<BadLine>(&parsed)) {
+      err << "zorbly: line " << lineNumber << ": " << bad->reason << '\n';
+      return exitBadLine;
+    }
+    const Command& command = std::get<Command>(parsed);
+    if (command.kind == Command::Kind::seed) {
+      if (!firstCommand) {
+        err << "zorbly: line " << lineNumber << ": seed is allowed only as the first command\n";
+        return exitBadLine;
+      }
+      game.seed(command.number);
+      firstCommand = false;
+      continue;
+    }
+    firstCommand = false;
+    try {
+      game.run(command);
+    } catch (const std::runtime_error& e) {
+      if (dynamic_cast<const FatalError*>(&e)) throw;
+      game.flush();
+      err << "zorbly: line " << lineNumber << ": " << e.what() << '\n';
+      return exitFileError;
+    }
+    game.flush();
+    if (game.ended()) return exitOk;
+  }
+  game.start();
+  game.flush();
+  return exitOk;
+}
+
+}  // namespace zorbly

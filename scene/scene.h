@@ -1,0 +1,64 @@
+#pragma once
+// What the window shows: the twenty sprites with their places and pictures,
+// and the text layer that printing paints. compose() turns it into pixels.
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "scene/font.h"
+#include "scene/framebuffer.h"
+#include "scene/layout.h"
+#include "scene/pictures.h"
+
+namespace zorbly {
+
+// Sprite places are real numbers; the screen takes whole pixels. Every place
+// is rounded the same way: to the nearest pixel, halves upwards (119.5 -> 120,
+// -20.5 -> -20). Far-off places are first held within a million pixels, which
+// changes nothing that can be seen.
+int toPixel(double v);
+
+struct SpriteState {
+  int x = 0, y = 0;                  // top-left corner, in whole pixels
+  const Picture* picture = nullptr;  // none: the sprite draws nothing
+  int width = 0, height = 0;         // the picture's size, or the size at creation
+};
+
+class Scene {
+ public:
+  // Every sprite at its place and with its picture at creation; no text.
+  Scene(const Pictures& pictures, const Font& font);
+
+  void move(SpriteId id, float left, double top);
+  void assignPicture(SpriteId to, SpriteId from);
+  void setTextPosition(double x, double y);
+  void print(std::string_view text);
+
+  const SpriteState& sprite(SpriteId id) const { return sprites_[id]; }
+  const Framebuffer& textLayer() const { return text_; }
+  double textX() const { return textX_; }
+  double textY() const { return textY_; }
+
+  // How many times print() actually drew text (repeats of the same line at
+  // the same place are skipped); for tests and benchmarks.
+  int textRenders() const { return textRenders_; }
+
+ private:
+  std::array<SpriteState, spriteCount> sprites_;
+  Framebuffer text_{};
+  const Font& font_;
+  double textX_ = 0, textY_ = 0;
+  // The last line printed: printing it again at the same place would paint
+  // the same pixels, since nothing but printing touches the text layer.
+  std::string lastText_;
+  int lastX_ = 0, lastY_ = 0;
+  bool printed_ = false;
+  int textRenders_ = 0;
+};
+
+// Draws the scene: black, the text layer, then every sprite that has a
+// picture, in drawing order, opaque, cut at the edges of the field.
+void compose(const Scene& scene, Framebuffer& out);
+
+}  // namespace zorbly

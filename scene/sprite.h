@@ -1,0 +1,37 @@
+#pragma once
+// How the game names a sprite: a kind and, for the members of a sprite array,
+// an index. `tekki(2)` or `boss(0)` read as they do on the design sheet.
+// A name is only a request: whether such a sprite exists is decided when a
+// service looks it up (see layout.h), and asking for one that does not is a
+// fatal error.
+
+#include <cstdint>
+#include <string>
+
+namespace zorbly {
+
+enum class SpriteKind : std::uint8_t { jiki, laser, fire, boss, tela, tekki, teki };
+
+struct Sprite {
+  SpriteKind kind;
+  int index;  // -1 for the single sprites jiki, laser and fire
+
+  friend constexpr bool operator==(Sprite, Sprite) = default;
+};
+
+inline constexpr Sprite jiki{SpriteKind::jiki, -1};
+inline constexpr Sprite laser{SpriteKind::laser, -1};
+inline constexpr Sprite fire{SpriteKind::fire, -1};
+
+// Array members take a whole index; the game keeps its counters as doubles,
+// so `stage` arrives here as 1.0, 2.0, ... and is truncated.
+constexpr Sprite boss(double i) { return {SpriteKind::boss, static_cast<int>(i)}; }
+constexpr Sprite tela(double i) { return {SpriteKind::tela, static_cast<int>(i)}; }
+constexpr Sprite tekki(double i) { return {SpriteKind::tekki, static_cast<int>(i)}; }
+constexpr Sprite teki(double i) { return {SpriteKind::teki, static_cast<int>(i)}; }
+
+// "jiki", "tekki(2)", "boss(6)": the name as written in traces and errors.
+std::string spriteName(Sprite s);
+void appendSpriteName(std::string& out, Sprite s);
+
+}  // namespace zorbly

@@ -1,0 +1,167 @@
+// The headless mode, driven in-process through its script language.
+
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "scene/headless.h"
+#include "scene_fixture.h"
+
+namespace zorbly {
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+Outcome run(const std::string& script, std::optional<std::uint64_t> seed = 1) {
+  std::istringstream in(script);
+  std::ostringstream out, err;
+  int status = runHeadless(in, out, err, seed, testing::pictures(), testing::font());
+  return {status, out.str(), err.str()};
+}
+
+int countLines(const std::string& s, std::string_view needle) {
+  int n = 0;
+  for (auto at = s.find(needle); at != std::string::npos; at = s.find(needle, at + 1)) ++n;
+  return n;
+}
+
+std::string lastLine(const std::string& s) {
+  auto end = s.size() - 1;
+  return s.substr(s.rfind('\n', end - 1) + 1);
+}
+
+TEST(Headless, StartUpAndTheFirstFrameInOrder) {
+  Outcome r = run("seed 1\ntick\n", std::nullopt);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out,
+            "{\"op\":\"randomize\"}\n"
+            "{\"op\":\"rnd\",\"value\":0.5665615}\n"
+            "{\"op\":\"picture\",\"sprite\":\"tekki(0)\",\"from\":\"teki(1)\"}\n"
+            "{\"op\":\"rnd\",\"value\":0.7457817}\n"
+            "{\"op\":\"picture\",\"sprite\":\"tekki(1)\",\"from\":\"teki(1)\"}\n"
+            "{\"op\":\"rnd\",\"value\":0.9710027}\n"
+            "{\"op\":\"picture\",\"sprite\":\"tekki(2)\",\"from\":\"teki(1)\"}\n"
+            "{\"op\":\"textpos\",\"x\":30,\"y\":0}\n"
+            "{\"op\":\"print\",\"text\":\"SCORE 0\"}\n"
+            "{\"op\":\"move\",\"sprite\":\"jiki\",\"left\":1,\"top\":30}\n"
+            "{\"op\":\"move\",\"sprite\":\"laser\",\"left\":135,\"top\":0}\n"
+            "{\"op\":\"move\",\"sprite\":\"tekki(0)\",\"left\":119.5,\"top\":55}\n"
+            "{\"op\":\"move\",\"sprite\":\"tela(0)\",\"left\":119.5,\"top\":65}\n"
+            "{\"op\":\"move\",\"sprite\":\"laser\",\"left\":135,\"top\":0}\n"
+            "{\"op\":\"move\",\"sprite\":\"tekki(1)\",\"left\":124.5,\"top\":75}\n"
+            "{\"op\":\"move\",\"sprite\":\"tela(1)\",\"left\":124.5,\"top\":85}\n"
+            "{\"op\":\"move\",\"sprite\":\"laser\",\"left\":135,\"top\":0}\n"
+            "{\"op\":\"move\",\"sprite\":\"tekki(2)\",\"left\":129.5,\"top\":95}\n"
+            "{\"op\":\"move\",\"sprite\":\"tela(2)\",\"left\":129.5,\"top\":105}\n");
+}
+
+TEST(Headless, TheStateLine) {
+  Outcome r = run("trace off\ndown 90\nstate\ntick 2\nstate\n");
+  EXPECT_EQ(r.out.substr(r.out.find("{\"op\":\"state\"")),
+            "{\"op\":\"state\",\"jikiY\":30,\"jikiDY\":0,\"score\":0,\"laserX\":20,\"laserY\":58,"
+            "\"tekiX\":[120,125,130],\"tekiY\":[55,75,95],\"telaX\":[0,0,0],\"telaY\":[0,0,0],"
+            "\"telaX100\":[-5,-5,-5],\"telaY100\":[-5,-5,-5],\"telaDir\":[0,0,0],\"kills\":0,"
+            "\"stage\":1,\"bossY\":-30,\"bossDir\":1,\"interval\":1}\n"
+            "{\"op\":\"state\",\"jikiY\":30,\"jikiDY\":0,\"score\":0,\"laserX\":26,\"laserY\":58,"
+            "\"tekiX\":[119,124,129],\"tekiY\":[55,75,95],\"telaX\":[118.45,123.45,128.45],"
+            "\"telaY\":[65,84.8,104.6],\"telaX100\":[11845,12345,12845],"
+            "\"telaY100\":[6500,8480,10460],\"telaDir\":[-1,-1,-1],\"kills\":0,\"stage\":1,"
+            "\"bossY\":-30,\"bossDir\":1,\"interval\":1}\n");
+}
+
+TEST(Headless, TheSeedDecidesTheGame) {
+  const std::string script = "trace off\ntick 500\nstate\n";
+  EXPECT_EQ(run("seed 42\n" + script, 7).out, run("seed 42\n" + script, 9).out);
+  EXPECT_EQ(run(script, 42).out, run("seed 42\n" + script, std::nullopt).out);
+  EXPECT_NE(run(script, 42).out, run(script, 43).out);
+  // Without any seed the clock decides; start-up still draws three numbers.
+  Outcome clock = run("", std::nullopt);
+  EXPECT_EQ(countLines(clock.out, "\"op\":\"rnd\""), 3);
+}
+
+TEST(Headless, TheGameStartsOnlyOnceAndEvenWithNoCommands) {
+  EXPECT_EQ(countLines(run("").out, "randomize"), 1);
+  EXPECT_EQ(countLines(run("# nothing\n\n").out, "randomize"), 1);
+  EXPECT_EQ(countLines(run("state\nstate\ntick\n").out, "randomize"), 1);
+  // Commands before the first tick see the started game.
+  EXPECT_EQ(countLines(run("trace off\nstate\n").out, "\"stage\":1"), 1);
+}
+
+TEST(Headless, TraceOffSilencesServiceLinesOnly) {
+  Outcome r = run("trace off\ntick 3\nstate\ntrace on\ntick\n");
+  EXPECT_EQ(countLines(r.out, "randomize"), 1);  // start-up ran with the trace still on
+  EXPECT_EQ(countLines(r.out, "\"op\":\"state\""), 1);
+  EXPECT_EQ(countLines(r.out, "\"op\":\"print\""), 1);
+}
+
+TEST(Headless, GameOverEndsTheRunWithStatusZero) {
+  // Left alone with seed 1, the ship is hit in frame 107.
+  Outcome r = run("trace off\ntick 106\ntrace on\ntick 5\nstate\ntick\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(lastLine(r.out), "{\"op\":\"end\"}\n");
+  EXPECT_EQ(countLines(r.out, "{\"op\":\"msgbox\",\"prompt\":\"SCORE 0\",\"buttons\":0,\"title\":\"GAME OVER\"}"), 1);
+  EXPECT_EQ(countLines(r.out, "\"op\":\"state\""), 0);  // nothing read after the end
+  EXPECT_EQ(countLines(r.out, "\"op\":\"print\""), 1);  // only the one frame ran
+}
+
+TEST(Headless, BadLinesStopWithStatusTwoAndTheirNumber) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"tick\nbogus\ntick\n", "zorbly: line 2: unknown command 'bogus'\n"},
+      {"# c\n\ntick 0\n", "zorbly: line 3: a frame count 0 is out of range (1 to 1000000000)\n"},
+      {"state\nseed 5\n", "zorbly: line 2: seed is allowed only as the first command\n"},
+      {"seed 5\nseed 6\n", "zorbly: line 2: seed is allowed only as the first command\n"},
+      {"down 256\n", "zorbly: line 1: a key code 256 is out of range (0 to 255)\n"},
+      {"trace maybe\r\n", "zorbly: line 1: trace takes on or off, not 'maybe'\n"},
+  };
+  for (const auto& [script, message] : cases) {
+    Outcome r = run(script);
+    EXPECT_EQ(r.status, 2) << script;
+    EXPECT_EQ(r.err, message) << script;
+  }
+  // Everything before the bad line was carried out and written; nothing after.
+  Outcome r = run("trace off\nstate\nnope\nstate\n");
+  EXPECT_EQ(countLines(r.out, "\"op\":\"state\""), 1);
+}
+
+TEST(Headless, ShotWritesThePlayFieldAsPng) {
+  const auto dir = std::filesystem::temp_directory_path() / "zorbly headless test";
+  std::filesystem::create_directories(dir);
+  const auto file = dir / "after ten frames.png";
+  std::filesystem::remove(file);
+  Outcome r = run("trace off\ntick 10\nshot " + file.string() + "  \n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  SDL_Surface* png = IMG_Load(file.string().c_str());
+  ASSERT_NE(png, nullptr);
+  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(png, SDL_PIXELFORMAT_XRGB8888, 0);
+  EXPECT_EQ(rgb->w, 120);
+  EXPECT_EQ(rgb->h, 120);
+  auto at = [&](int x, int y) {
+    return reinterpret_cast<const Pixel*>(static_cast<const char*>(rgb->pixels) + y * rgb->pitch)[x] & 0xFFFFFF;
+  };
+  const Picture& ship = testing::pictures()[PictureId::jiki];
+  for (int y = 20; y < 40; ++y)  // the chick's figure, drawn at (1, 30)
+    for (int x = 0; x < 22; ++x) ASSERT_EQ(at(x + 1, y + 30), ship.pixels[y * 22 + x]);
+  int white = 0;
+  for (int y = 0; y < 12; ++y)
+    for (int x = 30; x < 80; ++x) white += at(x, y) == 0xFFFFFF;
+  EXPECT_GT(white, 20);  // the score line
+  SDL_FreeSurface(rgb);
+  SDL_FreeSurface(png);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(Headless, AShotThatCannotBeWrittenIsStatusOne) {
+  Outcome r = run("tick\nshot /nonexistent-dir/x.png\nstate\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("zorbly: line 2: cannot write /nonexistent-dir/x.png", 0), 0u) << r.err;
+  EXPECT_EQ(countLines(r.err, "\n"), 1);
+}
+
+}  // namespace
+}  // namespace zorbly

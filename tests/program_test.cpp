@@ -1,0 +1,106 @@
+// The zorbly executable itself: its command line and its headless runs.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status;
+  std::string out, err;
+};
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Runs zorbly with `args` (shell words) and `input` on standard input, with no display.
+Result zorbly(const std::string& args, const std::string& input = "") {
+  const fs::path dir = fs::temp_directory_path() / ("zorbly-program-test-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  std::ofstream(dir / "in") << input;
+  const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " +
+                              std::string(ZORBLY_EXE) + " " + args + " <'" + (dir / "in").string() +
+                              "' >'" + (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
+  const int raw = std::system(command.c_str());
+  Result r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "out"), slurp(dir / "err")};
+  fs::remove_all(dir);
+  return r;
+}
+
+int lines(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
+
+TEST(Program, VersionAndHelp) {
+  Result v = zorbly("--version");
+  EXPECT_EQ(v.status, 0);
+  EXPECT_EQ(v.out, "Zorbly 1.00\n");
+  Result h = zorbly("--help");
+  EXPECT_EQ(h.status, 0);
+  EXPECT_NE(h.out.find("--headless"), std::string::npos);
+  EXPECT_NE(h.out.find("--seed"), std::string::npos);
+}
+
+TEST(Program, BadCommandLinesGetOneLineAndStatusTwo) {
+  for (const char* args : {"--bogus", "--seed", "--seed -1", "--seed 99999999999999999999",
+                           "--seed 12abc", "--script x.txt", "extra", "--headless --seed=1.5"}) {
+    Result r = zorbly(args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_EQ(lines(r.err), 1) << args << ": " << r.err;
+    EXPECT_EQ(r.err.rfind("zorbly: ", 0), 0u) << args << ": " << r.err;
+    EXPECT_EQ(r.out, "") << args;
+  }
+}
+
+TEST(Program, AnUnreadableScriptIsStatusOne) {
+  Result r = zorbly("--headless --script /nonexistent/script.txt");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "zorbly: cannot read /nonexistent/script.txt\n");
+  EXPECT_EQ(r.out, "");
+}
+
+TEST(Program, WithoutADisplayTheWindowRefusesClearly) {
+  Result r = zorbly("--seed 1");
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(lines(r.err), 1) << r.err;
+  EXPECT_EQ(r.err.rfind("zorbly: cannot open a window", 0), 0u) << r.err;
+}
+
+TEST(Program, HeadlessFromStandardInputAndFromAFile) {
+  const std::string script = "trace off\r\ntick 10\r\nstate\r\n";
+  Result piped = zorbly("--headless --seed 5", script);
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_EQ(piped.err, "");
+  EXPECT_NE(piped.out.find("{\"op\":\"state\",\"jikiY\":30,"), std::string::npos);
+
+  const fs::path file = fs::temp_directory_path() / "zorbly program test script.txt";
+  std::ofstream(file) << script;
+  Result fromFile = zorbly("--headless --seed 5 --script '" + file.string() + "'");
+  fs::remove(file);
+  EXPECT_EQ(fromFile.status, 0);
+  EXPECT_EQ(fromFile.out, piped.out);
+}
+
+TEST(Program, HeadlessBadLineIsStatusTwo) {
+  Result r = zorbly("--headless", "tick\ntick\nfly away\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "zorbly: line 3: unknown command 'fly'\n");
+}
+
+TEST(Program, HeadlessGameOverExitsZeroAndReadsNoMore) {
+  Result r = zorbly("--headless --seed 1", "trace off\ntick 200\nstate\nbad line\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.find("\"op\":\"state\""), std::string::npos);
+  EXPECT_EQ(r.err, "");
+}
+
+}  // namespace
