@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <chrono>
 #include <cstdint>
 #include <fstream>
 #include <iostream>
@@ -15,11 +16,15 @@
 
 namespace {
 
+// Taken before main() runs, as near to the program's start as we can see.
+const auto programStart = std::chrono::steady_clock::now();
+
 constexpr const char* version = "Zorbly 1.00";
 constexpr int exitUsage = 2;
 
 struct Options {
   bool headless = false;
+  bool stats = false;
   std::optional<std::uint64_t> seed;
   std::string script;
 };
@@ -28,7 +33,7 @@ int play(const Options& o) {
   using namespace zorbly;
   const Pictures pictures;
   const Font font(std::cerr);
-  if (!o.headless) return runWindow(WindowOptions{o.seed}, pictures, font);
+  if (!o.headless) return runWindow(WindowOptions{o.seed, o.stats, programStart}, pictures, font);
 
   std::ios::sync_with_stdio(false);
   if (o.script.empty()) return runHeadless(std::cin, std::cout, std::cerr, o.seed, pictures, font);
@@ -55,6 +60,8 @@ int main(int argc, char** argv) {
                         });
   app.add_option("--script", o.script, "With --headless: read commands from FILE, not standard input")
       ->needs("--headless");
+  app.add_flag("--stats", o.stats, "In the window: print frame timing and CPU figures at exit")
+      ->excludes("--headless");
   app.add_flag_callback("--version", [] { throw CLI::Success(); }, "Print the version and exit");
 
   try {

@@ -3,13 +3,17 @@
 #include <SDL.h>
 
 #include <chrono>
+#include <functional>
 #include <iostream>
 #include <thread>
 #include <memory>
 #include <string>
 
+#include "app/display_errors.h"
 #include "app/frame_clock.h"
+#include "app/frame_stats.h"
 #include "app/keys.h"
+#include "app/message_box.h"
 #include "game/handlers.h"
 #include "scene/scene_services.h"
 
@@ -26,22 +30,24 @@ struct SdlVideo {
 };
 
 // Services that show the message box as a real modal box over the window.
+// The game ends the program right after the box, so a window closed while
+// the box was up needs nothing more.
 class WindowServices : public SceneServices {
  public:
-  WindowServices(Scene& scene, Random& random, SDL_Window* window)
-      : SceneServices(scene, random), window_(window) {}
+  // `show` puts the scene on the screen: sprites moved just before the box
+  // (the flash over the ship) are seen while it is up.
+  WindowServices(Scene& scene, Random& random, SDL_Window* window, std::function<void()> show)
+      : SceneServices(scene, random), window_(window), show_(std::move(show)) {}
 
  protected:
   void showMessageBox(std::string_view prompt, int, std::string_view title) override {
-    const std::string p(prompt), t(title);
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, t.c_str(), p.c_str(), window_) != 0) {
-      // No box on this platform: say it on standard error and go on as if dismissed.
-      std::cerr << t << ": " << p << '\n';
-    }
+    show_();
+    zorbly::showMessageBox(window_, prompt, title);
   }
 
  private:
   SDL_Window* window_;
+  std::function<void()> show_;
 };
 
 void sleepFor(std::uint64_t ticks, std::uint64_t frequency) {
@@ -63,13 +69,20 @@ SurfacePtr iconSurface(const Picture& icon) {
 class GameWindow {
  public:
   GameWindow(SDL_Window* window, const WindowOptions& options, const Pictures& pictures, const Font& font)
-      : window_(window), random_(options.seed), scene_(pictures, font), services_(scene_, random_, window) {}
+      : options_(options), window_(window), random_(options.seed), scene_(pictures, font),
+        services_(scene_, random_, window, [this] { present(); }) {}
+
+  ~GameWindow() {
+    if (options_.stats) stats_.print(std::cerr);
+  }
 
   int run() {
     Form_Initialize(state_, services_);
     present();
     SDL_ShowWindow(window_);
     present();
+    stats_.firstFrameShown(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - options_.started).count());
 
     const std::uint64_t frequency = SDL_GetPerformanceFrequency();
     FrameClock clock(frequency, SDL_GetPerformanceCounter());
@@ -91,8 +104,10 @@ class GameWindow {
       // Once the timer has stopped the clock still paces the event polling.
       const std::uint64_t now = SDL_GetPerformanceCounter();
       if (!clock.due(now)) continue;
+      const std::uint64_t deadline = clock.deadline();
       clock.advance(now);
       if (!services_.running()) continue;
+      stats_.frame(static_cast<double>(now - deadline) * 1000.0 / static_cast<double>(frequency));
       Timer1_Timer(state_, services_);
       if (services_.ended()) return 0;
       present();
@@ -129,12 +144,14 @@ class GameWindow {
     SDL_UpdateWindowSurfaceRects(window_, &all, 1);
   }
 
+  const WindowOptions& options_;
   SDL_Window* window_;
   Random random_;
   Scene scene_;
   WindowServices services_;
   GameState state_;
   Framebuffer frame_{};
+  FrameStats stats_;
 };
 
 // Why no window can be opened here, or "" when one can be tried.
@@ -175,6 +192,7 @@ int runWindow(const WindowOptions& options, const Pictures& pictures, const Font
     std::cerr << "zorbly: cannot open a window: " << SDL_GetError() << '\n';
     return 1;
   }
+  watchDisplayErrors();
   if (SurfacePtr icon = iconSurface(pictures.icon())) SDL_SetWindowIcon(window.get(), icon.get());
   GameWindow game(window.get(), options, pictures, font);
   return game.run();

@@ -1,6 +1,7 @@
 #pragma once
 // The game in a real window: SDL2, the frame clock, the keyboard.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 
@@ -11,6 +12,8 @@ namespace zorbly {
 
 struct WindowOptions {
   std::optional<std::uint64_t> seed;
+  bool stats = false;  // print frame and CPU figures at exit
+  std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
 };
 
 // Opens the window and plays until the game ends or the window is closed.

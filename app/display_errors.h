@@ -1,0 +1,12 @@
+#pragma once
+// What happens when the display goes wrong under us.
+
+namespace zorbly {
+
+// Under X11: a lost connection to the display (the server died, the network
+// went away) ends the program at once with one line on standard error and
+// status 1, instead of Xlib's multi-line report; a protocol error is reported
+// on one line and play goes on. Elsewhere this does nothing.
+void watchDisplayErrors();
+
+}  // namespace zorbly
