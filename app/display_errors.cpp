@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #endif
 
 namespace zorbly {
@@ -14,8 +15,12 @@ namespace zorbly {
 
 namespace {
 
+void (*lastWords)(void*) = nullptr;
+void* lastWordsContext = nullptr;
+
 int onConnectionLost(Display*) {
   static const char message[] = "zorbly: lost the connection to the display\n";
+  if (auto* words = std::exchange(lastWords, nullptr)) words(lastWordsContext);
   // Xlib must not be called again, and nothing may return from here.
   [[maybe_unused]] auto written = write(STDERR_FILENO, message, sizeof message - 1);
   _exit(1);
@@ -30,14 +35,16 @@ int onProtocolError(Display* display, XErrorEvent* e) {
 
 }  // namespace
 
-void watchDisplayErrors() {
+void watchDisplayErrors(void (*beforeExit)(void*), void* context) {
+  lastWords = beforeExit;
+  lastWordsContext = context;
   XSetIOErrorHandler(onConnectionLost);
   XSetErrorHandler(onProtocolError);
 }
 
 #else
 
-void watchDisplayErrors() {}
+void watchDisplayErrors(void (*)(void*), void*) {}
 
 #endif
 

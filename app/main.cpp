@@ -8,7 +8,10 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <utility>
+#include <variant>
 
+#include "app/replay.h"
 #include "app/window.h"
 #include "scene/fatal.h"
 #include "scene/headless.h"
@@ -27,13 +30,36 @@ struct Options {
   bool stats = false;
   std::optional<std::uint64_t> seed;
   std::string script;
+  int scale = 1;
+  std::string record;
+  std::string replay;
 };
 
 int play(const Options& o) {
   using namespace zorbly;
   const Pictures pictures;
   const Font font(std::cerr);
-  if (!o.headless) return runWindow(WindowOptions{o.seed, o.stats, programStart}, pictures, font);
+  if (!o.headless) {
+    WindowOptions w;
+    w.seed = o.seed;
+    w.stats = o.stats;
+    w.started = programStart;
+    w.scale = o.scale;
+    w.record = o.record;
+    // A replay is read and checked whole before any window opens.
+    ReplayScript replay;
+    if (!o.replay.empty()) {
+      auto loaded = loadReplay(o.replay);
+      if (auto* error = std::get_if<ReplayError>(&loaded)) {
+        std::cerr << error->message << '\n';
+        return error->status;
+      }
+      replay = std::move(std::get<ReplayScript>(loaded));
+      if (replay.seed) w.seed = replay.seed;
+      w.replay = &replay;
+    }
+    return runWindow(w, pictures, font);
+  }
 
   std::ios::sync_with_stdio(false);
   if (o.script.empty()) return runHeadless(std::cin, std::cout, std::cerr, o.seed, pictures, font);
@@ -62,6 +88,22 @@ int main(int argc, char** argv) {
       ->needs("--headless");
   app.add_flag("--stats", o.stats, "In the window: print frame timing and CPU figures at exit")
       ->excludes("--headless");
+  std::string scale;
+  auto* scaleOption =
+      app.add_option("--scale", scale, "In the window: open it at 120N x 120N pixels (N 1 to 16, default 1)")
+          ->type_name("N")
+          ->check([](const std::string& text) -> std::string {
+            auto n = zorbly::parseNumber(text, "the scale", 1, 16);
+            auto* bad = std::get_if<zorbly::BadLine>(&n);
+            return bad ? bad->reason : std::string();
+          })
+          ->excludes("--headless");
+  app.add_option("--record", o.record, "In the window: write the game to FILE as a script")
+      ->type_name("FILE")
+      ->excludes("--headless");
+  app.add_option("--replay", o.replay, "In the window: play the script in FILE, then let the player go on")
+      ->type_name("FILE")
+      ->excludes("--headless");
   app.add_flag_callback("--version", [] { throw CLI::Success(); }, "Print the version and exit");
 
   try {
@@ -77,6 +119,7 @@ int main(int argc, char** argv) {
     return exitUsage;
   }
   if (*seedOption) o.seed = std::get<std::uint64_t>(zorbly::parseNumber(seed, "", 0, UINT64_MAX));
+  if (*scaleOption) o.scale = static_cast<int>(std::get<std::uint64_t>(zorbly::parseNumber(scale, "", 1, 16)));
 
   try {
     return play(o);

@@ -7,7 +7,6 @@
 #include <string>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 #if defined(__linux__)
 #include <dirent.h>
@@ -54,21 +53,38 @@ void endChildProcesses() {
 
 }  // namespace
 
-BoxOutcome showMessageBox(SDL_Window* window, std::string_view prompt, std::string_view title) {
+BoxOutcome showMessageBox(SDL_Window* window, std::string_view prompt, std::string_view title,
+                          [[maybe_unused]] const std::function<void()>& repaint) {
   const std::string p(prompt), t(title);
 #if defined(__linux__)
   // The box waits on a thread of its own while this one keeps taking the
   // window's events, so that closing the window still ends the program.
+  // An SDL thread, not a std::thread: SDL frees what it keeps per thread
+  // (its error text) only for threads of its own.
   constexpr int showing = 2;
-  std::atomic<int> result{showing};
-  std::thread box([&] {
-    result = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, t.c_str(), p.c_str(), window);
-  });
+  struct Box {
+    const std::string &title, &prompt;
+    SDL_Window* window;
+    std::atomic<int> result{showing};
+  } call{t, p, window};
+  SDL_Thread* box = SDL_CreateThread(
+      [](void* data) {
+        auto* b = static_cast<Box*>(data);
+        b->result = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, b->title.c_str(), b->prompt.c_str(),
+                                             b->window);
+        return 0;
+      },
+      "message box", &call);
+  if (!box) call.result = -1;  // no thread: said on standard error below
+  std::atomic<int>& result = call.result;
   bool closed = false;
   while (result == showing) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
       if (e.type == SDL_QUIT) closed = true;
+      const bool changed = e.type == SDL_WINDOWEVENT && (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                                                         e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED);
+      if (changed && repaint) repaint();
     }
     if (closed) {
       endChildProcesses();
@@ -76,7 +92,7 @@ BoxOutcome showMessageBox(SDL_Window* window, std::string_view prompt, std::stri
     }
     SDL_Delay(20);
   }
-  box.join();
+  SDL_WaitThread(box, nullptr);
   if (closed) return BoxOutcome::windowClosed;
   if (result != 0) sayOnStandardError(p, t);
   return BoxOutcome::dismissed;

@@ -1,8 +1,9 @@
 #pragma once
-// A game started with --seed 1 in a real window on a private Xvfb with no
-// window manager, for the window tests. Each test leaves the game's output
-// and a screenshot of its window (and of the whole screen when it fails)
-// under tests/window/output/<test>/ in the build tree.
+// A game started with --seed 1 (unless a test says otherwise) in a real
+// window on a private Xvfb with no window manager, for the window tests.
+// Each test leaves the game's output and a screenshot of its window (and of
+// the whole screen when it fails) under tests/window/output/<test>/ in the
+// build tree.
 
 #include <gtest/gtest.h>
 
@@ -81,7 +82,8 @@ class GameWindow : public ::testing::Test {
     ASSERT_TRUE(x_.open(xvfb_.display(), error)) << error;
 
     SpawnOptions game;
-    game.argv = {ZORBLY_EXE, "--seed", "1"};
+    game.argv = {ZORBLY_EXE};
+    if (seeded_) game.argv.insert(game.argv.end(), {"--seed", "1"});
     game.argv.insert(game.argv.end(), extraArguments_.begin(), extraArguments_.end());
     game.env = environmentWithout({"DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY"},
                                   {"DISPLAY=" + xvfb_.display()});
@@ -143,6 +145,8 @@ class GameWindow : public ::testing::Test {
 
   // Arguments a test adds to the game's command line (set before SetUp).
   std::vector<std::string> extraArguments_;
+  // False: no --seed 1, the clock seeds the game (set before SetUp).
+  bool seeded_ = true;
   std::string dir_;
   XvfbServer xvfb_;
   XConnection x_;

@@ -494,7 +494,52 @@ std::vector<unsigned long> topLevel(Display* d) {
   return result;
 }
 
+// Every window under `w`, depth first.
+void descendants(Display* d, unsigned long w, std::vector<unsigned long>& out) {
+  ::Window root = 0, parent = 0, *children = nullptr;
+  unsigned int count = 0;
+  if (!XQueryTree(d, w, &root, &parent, &children, &count)) return;
+  const std::vector<unsigned long> these(children, children + count);
+  if (children) XFree(children);
+  for (unsigned long c : these) {
+    out.push_back(c);
+    descendants(d, c, out);
+  }
+}
+
 }  // namespace
+
+XConnection::Window XConnection::findClientWindow(const std::string& name, milliseconds timeout, int pid) {
+  Window found = 0;
+  pollUntil(
+      [&] {
+        std::vector<unsigned long> all;
+        descendants(dpy(display_), DefaultRootWindow(dpy(display_)), all);
+        for (Window w : all) {
+          const auto g = geometry(w);
+          if (!g || !g->viewable) continue;
+          if (pid != 0 && netWmPid(w) != pid) continue;
+          if (netWmName(w) == name || wmName(w) == name) {
+            found = w;
+            return true;
+          }
+        }
+        return false;
+      },
+      timeout, milliseconds(20));
+  return found;
+}
+
+bool XConnection::rootHasProperty(const std::string& name) {
+  Display* d = dpy(display_);
+  int count = 0;
+  Atom* atoms = XListProperties(d, DefaultRootWindow(d), &count);
+  const Atom wanted = XInternAtom(d, name.c_str(), False);
+  bool found = false;
+  for (int i = 0; i < count; ++i) found |= atoms[i] == wanted;
+  if (atoms) XFree(atoms);
+  return found;
+}
 
 std::optional<long> XConnection::netWmPid(Window w) {
   Display* d = dpy(display_);
@@ -602,6 +647,20 @@ bool XConnection::requestClose(Window w) {
   const Status sent = XSendEvent(d, w, False, NoEventMask, &e);
   XSync(d, False);
   return sent != 0;
+}
+
+bool XConnection::resize(Window w, int width, int height) {
+  Display* d = dpy(display_);
+  XResizeWindow(d, w, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(d, False);
+  return true;
+}
+
+bool XConnection::move(Window w, int x, int y) {
+  Display* d = dpy(display_);
+  XMoveWindow(d, w, x, y);
+  XSync(d, False);
+  return true;
 }
 
 void XConnection::sync() {

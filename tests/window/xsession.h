@@ -146,6 +146,9 @@ class XConnection {
   // `name` and, when `pid` is not 0, whose _NET_WM_PID is `pid`, waiting up to
   // `timeout`; 0 if none appeared.
   Window findWindow(const std::string& name, milliseconds timeout, int pid = 0);
+  // The same at any depth: under a window manager, which puts each client
+  // window inside a frame of its own.
+  Window findClientWindow(const std::string& name, milliseconds timeout, int pid = 0);
   // One line per top-level window: id, map state, size and names. For messages.
   std::string describeTopLevelWindows();
 
@@ -157,6 +160,9 @@ class XConnection {
     bool viewable = false;
   };
   std::optional<Geometry> geometry(Window w);
+  // True when the root window has the property: _NET_SUPPORTING_WM_CHECK
+  // once a window manager has started.
+  bool rootHasProperty(const std::string& name);
 
   // The window's client area as it is on screen now; invalid on failure.
   Image capture(Window w);
@@ -174,6 +180,12 @@ class XConnection {
   // A WM_PROTOCOLS / WM_DELETE_WINDOW client message, as a window manager
   // sends when its close button is clicked.
   bool requestClose(Window w);
+
+  // Resizes the window as a user dragging its border would (with no window
+  // manager the request is carried out as it stands).
+  bool resize(Window w, int width, int height);
+  // Moves the window's top-left corner to x, y on the screen.
+  bool move(Window w, int x, int y);
 
   // Waits until the server has handled everything sent so far.
   void sync();
