@@ -77,7 +77,13 @@ Font::~Font() {
   if (font_) TTF_CloseFont(font_);
 }
 
-TextImage Font::render(std::string_view utf8) const {
+const TextImage& Font::render(std::string_view utf8) const {
+  if (auto kept = drawn_.find(utf8); kept != drawn_.end()) return kept->second;
+  if (drawn_.size() >= keptLines) drawn_.clear();
+  return drawn_.emplace(utf8, draw(utf8)).first->second;
+}
+
+TextImage Font::draw(std::string_view utf8) const {
   TextImage image;
   if (!font_ || utf8.empty()) return image;
   std::string text(utf8);

@@ -3,6 +3,8 @@
 // through fontconfig and drawn by SDL_ttf, crisp at 1:1.
 
 #include <iosfwd>
+#include <map>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,7 +30,12 @@ class Font {
   Font(const Font&) = delete;
   Font& operator=(const Font&) = delete;
 
-  TextImage render(std::string_view utf8) const;
+  // The line drawn white on black. Each different line is drawn once and
+  // kept: the game prints a hundred-odd different lines in all (the score
+  // lines and the ending), and drawing one costs as much as a dozen frames
+  // and allocates, so printing a line seen before only copies its pixels.
+  // The image stays valid until the next call.
+  const TextImage& render(std::string_view utf8) const;
 
   // How far the text position moves down after a printed line.
   int lineHeight() const { return lineHeight_; }
@@ -40,6 +47,11 @@ class Font {
   _TTF_Font* font_ = nullptr;
   std::string file_;
   int lineHeight_ = 12;
+
+  // Lines drawn so far, by their text; emptied if ever it holds keptLines.
+  static constexpr std::size_t keptLines = 256;
+  mutable std::map<std::string, TextImage, std::less<>> drawn_;
+  TextImage draw(std::string_view utf8) const;
 };
 
 }  // namespace zorbly

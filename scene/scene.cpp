@@ -1,16 +1,8 @@
 #include "scene/scene.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace zorbly {
-
-int toPixel(double v) {
-  constexpr double far = 1e6;
-  if (!(v > -far)) v = -far;  // NaN goes here too
-  if (v > far) v = far;
-  return static_cast<int>(std::floor(v + 0.5));
-}
 
 Scene::Scene(const Pictures& pictures, const Font& font) : font_(font) {
   for (SpriteId id = 0; id < spriteCount; ++id) {
@@ -22,12 +14,6 @@ Scene::Scene(const Pictures& pictures, const Font& font) : font_(font) {
     s.height = entry.height;
     if (entry.picture) s.picture = &pictures[*entry.picture];
   }
-  lastText_.reserve(64);
-}
-
-void Scene::move(SpriteId id, float left, double top) {
-  sprites_[id].x = toPixel(left);
-  sprites_[id].y = toPixel(top);
 }
 
 void Scene::assignPicture(SpriteId to, SpriteId from) {
@@ -39,21 +25,25 @@ void Scene::assignPicture(SpriteId to, SpriteId from) {
   }
 }
 
-void Scene::setTextPosition(double x, double y) {
-  textX_ = x;
-  textY_ = y;
-}
-
 void Scene::print(std::string_view text) {
   const int x = toPixel(textX_), y = toPixel(textY_);
   if (!(printed_ && x == lastX_ && y == lastY_ && text == lastText_)) {
-    TextImage image = font_.render(text);
+    const TextImage& image = font_.render(text);
     // Clip the box to the field and copy it over whatever was printed there.
     const int x0 = std::max(x, 0), x1 = std::min(x + image.width, form::width);
     const int y0 = std::max(y, 0), y1 = std::min(y + image.height, form::height);
-    for (int row = y0; row < y1; ++row) {
-      const Pixel* from = &image.pixels[(row - y) * image.width + (x0 - x)];
-      std::copy(from, from + std::max(x1 - x0, 0), &text_[row * form::width + x0]);
+    if (x0 < x1 && y0 < y1) {
+      for (int row = y0; row < y1; ++row) {
+        const Pixel* from = &image.pixels[(row - y) * image.width + (x0 - x)];
+        std::copy(from, from + (x1 - x0), &text_[row * form::width + x0]);
+      }
+      if (firstTextRow_ == lastTextRow_) {
+        firstTextRow_ = y0;
+        lastTextRow_ = y1;
+      } else {
+        firstTextRow_ = std::min(firstTextRow_, y0);
+        lastTextRow_ = std::max(lastTextRow_, y1);
+      }
     }
     lastText_.assign(text);
     lastX_ = x;
