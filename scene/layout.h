@@ -74,8 +74,43 @@ inline constexpr std::array<SpriteEntry, spriteCount> spriteTable{{
     {laser, 0, 200, 8, 3, PictureId::laser},
 }};
 
+namespace spriteIds {
+// Where each sprite array's members stand in the drawing order, by index.
+inline constexpr int none = -1;
+inline constexpr std::array<SpriteId, 6> boss{17, 12, 13, 14, 15, 16};
+inline constexpr std::array<SpriteId, 3> tela{5, 10, 11};
+inline constexpr std::array<SpriteId, 3> tekki{7, 8, 9};
+inline constexpr std::array<SpriteId, 6> teki{none, 4, 2, 3, 1, 6};
+
+template <std::size_t N>
+constexpr std::optional<SpriteId> member(const std::array<SpriteId, N>& ids, int index) {
+  if (index < 0 || index >= static_cast<int>(N) || ids[index] == none) return std::nullopt;
+  return ids[index];
+}
+}  // namespace spriteIds
+
 // The sprite that a name refers to, or nothing when the window has no such
-// sprite (teki(0), boss(6), tela(3), ...).
-std::optional<SpriteId> findSprite(Sprite s);
+// sprite (teki(0), boss(6), tela(3), ...). Inline: every service call asks.
+constexpr std::optional<SpriteId> findSprite(Sprite s) {
+  switch (s.kind) {
+    case SpriteKind::jiki: return s.index == -1 ? std::optional<SpriteId>(0) : std::nullopt;
+    case SpriteKind::laser: return s.index == -1 ? std::optional<SpriteId>(19) : std::nullopt;
+    case SpriteKind::fire: return s.index == -1 ? std::optional<SpriteId>(18) : std::nullopt;
+    case SpriteKind::boss: return spriteIds::member(spriteIds::boss, s.index);
+    case SpriteKind::tela: return spriteIds::member(spriteIds::tela, s.index);
+    case SpriteKind::tekki: return spriteIds::member(spriteIds::tekki, s.index);
+    case SpriteKind::teki: return spriteIds::member(spriteIds::teki, s.index);
+  }
+  return std::nullopt;
+}
+
+// Every sprite of the table is found at its own place in the drawing order.
+consteval bool everySpriteFindsItself() {
+  for (SpriteId id = 0; id < spriteCount; ++id) {
+    if (findSprite(spriteTable[id].name) != id) return false;
+  }
+  return true;
+}
+static_assert(everySpriteFindsItself());
 
 }  // namespace zorbly

@@ -4,9 +4,6 @@
 
 namespace zorbly {
 
-SpriteId spriteId(Sprite s) {
-  if (auto id = findSprite(s)) return *id;
-  throw FatalError("there is no sprite " + spriteName(s));
-}
+void noSuchSprite(Sprite s) { throw FatalError("there is no sprite " + spriteName(s)); }
 
 }  // namespace zorbly

@@ -8,8 +8,14 @@
 
 namespace zorbly {
 
+// Throws FatalError naming a sprite the window does not have.
+[[noreturn]] void noSuchSprite(Sprite s);
+
 // The sprite a name refers to; throws FatalError naming it if there is none.
-SpriteId spriteId(Sprite s);
+inline SpriteId spriteId(Sprite s) {
+  if (auto id = findSprite(s)) return *id;
+  noSuchSprite(s);
+}
 
 class SceneServices : public Services {
  public:
