@@ -20,7 +20,8 @@ Picture decode(std::string_view name) {
   if (file == files.end()) throw FatalError("picture " + std::string(name) + " is not built in");
 
   using SurfacePtr = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
-  SurfacePtr loaded(IMG_LoadPNG_RW(SDL_RWFromConstMem(file->data, static_cast<int>(file->size))),
+  // Closes the memory stream it reads from (freesrc 1).
+  SurfacePtr loaded(IMG_LoadTyped_RW(SDL_RWFromConstMem(file->data, static_cast<int>(file->size)), 1, "PNG"),
                     SDL_FreeSurface);
   if (!loaded) throw FatalError("cannot decode picture " + std::string(name) + ": " + IMG_GetError());
   SurfacePtr rgb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_XRGB8888, 0), SDL_FreeSurface);

@@ -103,4 +103,49 @@ TEST(Program, HeadlessGameOverExitsZeroAndReadsNoMore) {
   EXPECT_EQ(r.err, "");
 }
 
+TEST(Program, MoreBadCommandLinesGetOneLineAndStatusTwo) {
+  for (const char* args : {"--headless --script", "--seed=", "--seed ''", "--seed ' 5'", "--seed +5",
+                           "--seed 0x10", "--seed 1 --seed 2", "--headless=maybe", "-",
+                           "--headless -- extra"}) {
+    Result r = zorbly(args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_EQ(lines(r.err), 1) << args << ": " << r.err;
+    EXPECT_EQ(r.err.rfind("zorbly: ", 0), 0u) << args << ": " << r.err;
+    EXPECT_EQ(r.out, "") << args;
+  }
+}
+
+// Runs zorbly with standard input and output taken from and given to the
+// named files as they are: a directory, /dev/full.
+Result zorblyBetween(const std::string& args, const std::string& from, const std::string& to) {
+  const fs::path err = fs::temp_directory_path() / ("zorbly-program-test-err-" + std::to_string(::getpid()));
+  const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " +
+                              std::string(ZORBLY_EXE) + " " + args + " <'" + from + "' >'" + to +
+                              "' 2>'" + err.string() + "'";
+  const int raw = std::system(command.c_str());
+  Result r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, "", slurp(err)};
+  fs::remove(err);
+  return r;
+}
+
+TEST(Program, AScriptThatFailsToReadIsStatusOneNotTheEndOfTheInput) {
+  const std::string folder = fs::temp_directory_path().string();
+  Result named = zorbly("--headless --script '" + folder + "'");
+  EXPECT_EQ(named.status, 1);
+  EXPECT_EQ(named.err, "zorbly: cannot read line 1 of the script\n");
+  EXPECT_EQ(named.out, "");  // the game never started
+  Result piped = zorblyBetween("--headless", folder, "/dev/null");
+  EXPECT_EQ(piped.status, 1);
+  EXPECT_EQ(piped.err, "zorbly: cannot read line 1 of the script\n");
+}
+
+TEST(Program, OutputThatCannotBeWrittenIsStatusOne) {
+  const fs::path script = fs::temp_directory_path() / ("zorbly-program-test-script-" + std::to_string(::getpid()));
+  std::ofstream(script) << "tick 5\nstate\n";
+  Result r = zorblyBetween("--headless --seed 1", script.string(), "/dev/full");
+  fs::remove(script);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "zorbly: cannot write the output\n");
+}
+
 }  // namespace
