@@ -71,6 +71,21 @@ int play(const Options& o) {
   return runHeadless(file, std::cout, std::cerr, o.seed, pictures, font);
 }
 
+// CLI11 checks: a whole number in [low, high], and a file name that is not empty.
+CLI::Validator wholeNumber(std::string what, std::uint64_t low, std::uint64_t high) {
+  return CLI::Validator(
+      [=](const std::string& text) -> std::string {
+        auto n = zorbly::parseNumber(text, what, low, high);
+        auto* bad = std::get_if<zorbly::BadLine>(&n);
+        return bad ? bad->reason : std::string();
+      },
+      "");
+}
+
+const CLI::Validator fileName(
+    [](const std::string& text) { return text.empty() ? std::string("the file name is empty") : std::string(); },
+    "");
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,12 +94,10 @@ int main(int argc, char** argv) {
   std::string seed;
   app.add_flag("--headless", o.headless, "Run without a window, reading script commands");
   auto* seedOption = app.add_option("--seed", seed, "Seed the random source (0 to 18446744073709551615)")
-                        ->check([](const std::string& text) -> std::string {
-                          auto n = zorbly::parseNumber(text, "the seed", 0, UINT64_MAX);
-                          auto* bad = std::get_if<zorbly::BadLine>(&n);
-                          return bad ? bad->reason : std::string();
-                        });
+                        ->check(wholeNumber("the seed", 0, UINT64_MAX));
   app.add_option("--script", o.script, "With --headless: read commands from FILE, not standard input")
+      ->type_name("FILE")
+      ->check(fileName)
       ->needs("--headless");
   app.add_flag("--stats", o.stats, "In the window: print frame timing and CPU figures at exit")
       ->excludes("--headless");
@@ -92,31 +105,31 @@ int main(int argc, char** argv) {
   auto* scaleOption =
       app.add_option("--scale", scale, "In the window: open it at 120N x 120N pixels (N 1 to 16, default 1)")
           ->type_name("N")
-          ->check([](const std::string& text) -> std::string {
-            auto n = zorbly::parseNumber(text, "the scale", 1, 16);
-            auto* bad = std::get_if<zorbly::BadLine>(&n);
-            return bad ? bad->reason : std::string();
-          })
+          ->check(wholeNumber("the scale", 1, 16))
           ->excludes("--headless");
   app.add_option("--record", o.record, "In the window: write the game to FILE as a script")
       ->type_name("FILE")
+      ->check(fileName)
       ->excludes("--headless");
   app.add_option("--replay", o.replay, "In the window: play the script in FILE, then let the player go on")
       ->type_name("FILE")
+      ->check(fileName)
       ->excludes("--headless");
-  app.add_flag_callback("--version", [] { throw CLI::Success(); }, "Print the version and exit");
+  bool showVersion = false;
+  app.add_flag("--version", showVersion, "Print the version and exit");
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
     std::cout << app.help();
     return 0;
-  } catch (const CLI::Success&) {
-    std::cout << version << '\n';
-    return 0;
   } catch (const CLI::ParseError& e) {
     std::cerr << "zorbly: " << e.what() << " (see zorbly --help)\n";
     return exitUsage;
+  }
+  if (showVersion) {
+    std::cout << version << '\n';
+    return 0;
   }
   if (*seedOption) o.seed = std::get<std::uint64_t>(zorbly::parseNumber(seed, "", 0, UINT64_MAX));
   if (*scaleOption) o.scale = static_cast<int>(std::get<std::uint64_t>(zorbly::parseNumber(scale, "", 1, 16)));

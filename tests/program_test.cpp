@@ -52,7 +52,8 @@ TEST(Program, VersionAndHelp) {
 
 TEST(Program, BadCommandLinesGetOneLineAndStatusTwo) {
   for (const char* args : {"--bogus", "--seed", "--seed -1", "--seed 99999999999999999999",
-                           "--seed 12abc", "--script x.txt", "extra", "--headless --seed=1.5"}) {
+                           "--seed 12abc", "--script x.txt", "extra", "--headless --seed=1.5",
+                           "--bogus --version", "--headless --script ''", "--record ''"}) {
     Result r = zorbly(args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_EQ(lines(r.err), 1) << args << ": " << r.err;
