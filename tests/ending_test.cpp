@@ -60,10 +60,11 @@ Outcome runScript(const std::string& script) {
 }
 
 TEST(Ending, AWholeGameReachesTheEndingThroughTheScriptLanguage) {
-  // Left in the test's folder to look at and to replay: the script and the last picture.
+  // Left in the build's tests folder to look at and to replay: the script and the last picture.
   const std::string script = autopilotScript(1);
-  std::ofstream("ending-seed1.script") << script << "shot ending-seed1.png\n";
-  Outcome r = runScript(script + "shot ending-seed1.png\nstate\ntick 100\ndown 40\nstate\n");
+  const std::string picture = std::string(ZORBLY_TEST_OUTPUT) + "/ending-seed1.png";
+  std::ofstream(std::string(ZORBLY_TEST_OUTPUT) + "/ending-seed1.script") << script << "shot " << picture << '\n';
+  Outcome r = runScript(script + "shot " + picture + "\nstate\ntick 100\ndown 40\nstate\n");
   ASSERT_EQ(r.status, 0) << r.err;
   // The last traced frame: the fifth boss falls and the four ending lines follow.
   const std::string ending =
