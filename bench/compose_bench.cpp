@@ -7,21 +7,14 @@
 #include <sstream>
 
 #include "bench/stepped_game.h"
+#include "tests/scene_fixture.h"
 
 namespace {
 
 using zorbly::bench::SteppedGame;
 
-const zorbly::Pictures& pictures() {
-  static const zorbly::Pictures all;
-  return all;
-}
-
-const zorbly::Font& font() {
-  static std::ostringstream warnings;
-  static const zorbly::Font f(warnings);
-  return f;
-}
+using zorbly::testing::font;
+using zorbly::testing::pictures;
 
 // The same scene, a game in progress after 1000 frames of random keys,
 // composed again and again.

@@ -19,22 +19,15 @@
 
 #include "bench/allocation_count.h"
 #include "bench/stepped_game.h"
+#include "tests/scene_fixture.h"
 
 namespace {
 
 using zorbly::bench::allocationCount;
 using zorbly::bench::SteppedGame;
 
-const zorbly::Pictures& pictures() {
-  static const zorbly::Pictures all;
-  return all;
-}
-
-const zorbly::Font& font() {
-  static std::ostringstream warnings;
-  static const zorbly::Font f(warnings);
-  return f;
-}
+using zorbly::testing::font;
+using zorbly::testing::pictures;
 
 // `allocations`: calls of operator new during the timed loop.
 void report(benchmark::State& state, const SteppedGame& game, std::uint64_t allocations) {

@@ -9,6 +9,7 @@
 
 #include "scene/headless.h"
 #include "scene/script.h"
+#include "tests/scene_fixture.h"
 
 namespace zorbly_fuzz {
 
@@ -18,16 +19,8 @@ using zorbly::BadLine;
 using zorbly::Command;
 using zorbly::ParsedLine;
 
-const zorbly::Pictures& pictures() {
-  static const zorbly::Pictures all;
-  return all;
-}
-
-const zorbly::Font& font() {
-  static std::ostringstream warnings;
-  static const zorbly::Font f(warnings);
-  return f;
-}
+using zorbly::testing::font;
+using zorbly::testing::pictures;
 
 // The output of a run, checked as it is written and then dropped: a long run
 // with the trace on writes a lot. Every line must read {"op":"...}.
