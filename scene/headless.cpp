@@ -76,42 +76,30 @@ int runHeadless(std::istream& in, std::ostream& out, std::ostream& err,
     err << "zorbly: cannot write the output\n";
     return false;
   };
-  std::string line;
-  long long lineNumber = 0;
-  bool firstCommand = true;
-  while (std::getline(in, line)) {
-    ++lineNumber;
-    ParsedLine parsed = parseLine(line);
-    if (std::holds_alternative<BlankLine>(parsed)) continue;
-    if (auto* bad = std::get_if<BadLine>(&parsed)) {
-      err << "zorbly: line " << lineNumber << ": " << bad->reason << '\n';
-      return exitBadLine;
-    }
-    const Command& command = std::get<Command>(parsed);
-    if (command.kind == Command::Kind::seed) {
-      if (!firstCommand) {
-        err << "zorbly: line " << lineNumber << ": seed is allowed only as the first command\n";
-        return exitBadLine;
-      }
-      game.seed(command.number);
-      firstCommand = false;
+  ScriptReader script(in);
+  while (auto command = script.next()) {
+    if (command->kind == Command::Kind::seed) {
+      game.seed(command->number);
       continue;
     }
-    firstCommand = false;
     try {
-      game.run(command);
+      game.run(*command);
     } catch (const std::runtime_error& e) {
       if (dynamic_cast<const FatalError*>(&e)) throw;
       if (!flushed()) return exitFileError;
-      err << "zorbly: line " << lineNumber << ": " << e.what() << '\n';
+      err << "zorbly: line " << script.line() << ": " << e.what() << '\n';
       return exitFileError;
     }
     if (!flushed()) return exitFileError;
     if (game.ended()) return exitOk;
   }
+  if (const auto& bad = script.badLine()) {
+    err << "zorbly: line " << script.line() << ": " << bad->reason << '\n';
+    return exitBadLine;
+  }
   // A read that fails (a directory given as the script, say) is not the end.
-  if (in.bad()) {
-    err << "zorbly: cannot read line " << lineNumber + 1 << " of the script\n";
+  if (script.readFailed()) {
+    err << "zorbly: cannot read line " << script.line() + 1 << " of the script\n";
     return exitFileError;
   }
   game.start();

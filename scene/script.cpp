@@ -83,6 +83,26 @@ ParsedLine parseLine(std::string_view line) {
   return BadLine{"unknown command '" + std::string(word) + "'"};
 }
 
+std::optional<Command> ScriptReader::next() {
+  while (std::getline(in_, text_)) {
+    ++line_;
+    ParsedLine parsed = parseLine(text_);
+    if (std::holds_alternative<BlankLine>(parsed)) continue;
+    if (auto* bad = std::get_if<BadLine>(&parsed)) {
+      bad_ = std::move(*bad);
+      return std::nullopt;
+    }
+    Command& command = std::get<Command>(parsed);
+    if (command.kind == Command::Kind::seed && !first_) {
+      bad_ = BadLine{"seed is allowed only as the first command"};
+      return std::nullopt;
+    }
+    first_ = false;
+    return std::move(command);
+  }
+  return std::nullopt;
+}
+
 std::string formatCommand(const Command& c) {
   switch (c.kind) {
     case Command::Kind::seed: return "seed " + std::to_string(c.number);

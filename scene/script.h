@@ -13,6 +13,8 @@
 // is ignored; blank lines and lines starting with '#' are skipped.
 
 #include <cstdint>
+#include <istream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -42,6 +44,31 @@ ParsedLine parseLine(std::string_view line);
 // one-line reason why not: "a seed must be a whole number, not '-1'".
 std::variant<std::uint64_t, BadLine> parseNumber(std::string_view word, std::string_view what,
                                                  std::uint64_t low, std::uint64_t high);
+
+// Reads a script a command at a time as the language has it: counts lines,
+// skips blank and comment lines, and refuses a seed that is not the first
+// command. The headless mode and --replay read scripts through it.
+class ScriptReader {
+ public:
+  explicit ScriptReader(std::istream& in) : in_(in) {}
+
+  // The next command; nothing at the end of the input, or at a line that is
+  // not a valid command (badLine() then says why).
+  std::optional<Command> next();
+
+  // The number of the last line read: the bad one, after a bad line.
+  long long line() const { return line_; }
+  const std::optional<BadLine>& badLine() const { return bad_; }
+  // True when the input could not be read to its end (a directory, say).
+  bool readFailed() const { return in_.bad(); }
+
+ private:
+  std::istream& in_;
+  std::string text_;
+  long long line_ = 0;
+  bool first_ = true;
+  std::optional<BadLine> bad_;
+};
 
 // The line that parses back to the command: "tick 5", "down 38".
 std::string formatCommand(const Command& c);
