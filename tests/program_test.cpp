@@ -8,37 +8,16 @@
 #include <fstream>
 #include <sstream>
 
+#include "run_zorbly.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int status;
-  std::string out, err;
-};
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// Runs zorbly with `args` (shell words) and `input` on standard input, with no display.
-Result zorbly(const std::string& args, const std::string& input = "") {
-  const fs::path dir = fs::temp_directory_path() / ("zorbly-program-test-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  std::ofstream(dir / "in") << input;
-  const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " +
-                              std::string(ZORBLY_EXE) + " " + args + " <'" + (dir / "in").string() +
-                              "' >'" + (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
-  const int raw = std::system(command.c_str());
-  Result r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "out"), slurp(dir / "err")};
-  fs::remove_all(dir);
-  return r;
-}
-
-int lines(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
+using zorbly::testing::lines;
+using zorbly::testing::Result;
+using zorbly::testing::slurp;
+using zorbly::testing::zorbly;
 
 TEST(Program, VersionAndHelp) {
   Result v = zorbly("--version");

@@ -12,21 +12,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "run_zorbly.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Result {
-  int status;
-  std::string out, err;
-};
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 fs::path scratch() {
   const fs::path dir = fs::temp_directory_path() / ("zorbly-options-test-" + std::to_string(::getpid()));
@@ -34,17 +24,9 @@ fs::path scratch() {
   return dir;
 }
 
-// Runs zorbly with `args` (shell words), with no display.
-Result zorbly(const std::string& args) {
-  const fs::path dir = scratch();
-  const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER " + std::string(ZORBLY_EXE) +
-                              " " + args + " </dev/null >'" + (dir / "out").string() + "' 2>'" +
-                              (dir / "err").string() + "'";
-  const int raw = std::system(command.c_str());
-  return Result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "out"), slurp(dir / "err")};
-}
-
-int lines(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
+using zorbly::testing::lines;
+using zorbly::testing::Result;
+using zorbly::testing::zorbly;
 
 class PlayerOptions : public ::testing::Test {
  protected:
