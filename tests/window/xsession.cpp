@@ -507,19 +507,19 @@ void descendants(Display* d, unsigned long w, std::vector<unsigned long>& out) {
   }
 }
 
-}  // namespace
-
-XConnection::Window XConnection::findClientWindow(const std::string& name, milliseconds timeout, int pid) {
-  Window found = 0;
+// The first of `candidates()` that is viewable, named `name` and (when pid
+// is not 0) owned by `pid`, polled until `timeout`; 0 if none appeared.
+template <class Candidates>
+XConnection::Window findNamed(XConnection& x, Candidates candidates, const std::string& name,
+                              milliseconds timeout, int pid) {
+  XConnection::Window found = 0;
   pollUntil(
       [&] {
-        std::vector<unsigned long> all;
-        descendants(dpy(display_), DefaultRootWindow(dpy(display_)), all);
-        for (Window w : all) {
-          const auto g = geometry(w);
+        for (XConnection::Window w : candidates()) {
+          const auto g = x.geometry(w);
           if (!g || !g->viewable) continue;
-          if (pid != 0 && netWmPid(w) != pid) continue;
-          if (netWmName(w) == name || wmName(w) == name) {
+          if (pid != 0 && x.netWmPid(w) != pid) continue;
+          if (x.netWmName(w) == name || x.wmName(w) == name) {
             found = w;
             return true;
           }
@@ -528,6 +528,19 @@ XConnection::Window XConnection::findClientWindow(const std::string& name, milli
       },
       timeout, milliseconds(20));
   return found;
+}
+
+}  // namespace
+
+XConnection::Window XConnection::findClientWindow(const std::string& name, milliseconds timeout, int pid) {
+  return findNamed(
+      *this,
+      [&] {
+        std::vector<unsigned long> all;
+        descendants(dpy(display_), DefaultRootWindow(dpy(display_)), all);
+        return all;
+      },
+      name, timeout, pid);
 }
 
 bool XConnection::rootHasProperty(const std::string& name) {
@@ -558,22 +571,7 @@ std::optional<long> XConnection::netWmPid(Window w) {
 }
 
 XConnection::Window XConnection::findWindow(const std::string& name, milliseconds timeout, int pid) {
-  Window found = 0;
-  pollUntil(
-      [&] {
-        for (Window w : topLevel(dpy(display_))) {
-          const auto g = geometry(w);
-          if (!g || !g->viewable) continue;
-          if (pid != 0 && netWmPid(w) != pid) continue;
-          if (netWmName(w) == name || wmName(w) == name) {
-            found = w;
-            return true;
-          }
-        }
-        return false;
-      },
-      timeout, milliseconds(20));
-  return found;
+  return findNamed(*this, [&] { return topLevel(dpy(display_)); }, name, timeout, pid);
 }
 
 std::string XConnection::describeTopLevelWindows() {
