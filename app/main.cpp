@@ -1,55 +1,71 @@
-// zorbly: the game in a window, or without one (--headless) driven by a script.
+// zorbly: the game in a window; `zorbly --headless ...` is the headless
+// program (headless/), the game driven by a script with no window.
 
-#include <CLI/CLI.hpp>
-
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <fstream>
 #include <iostream>
-#include <optional>
 #include <string>
-#include <utility>
 #include <variant>
+#include <vector>
 
-#include "app/replay.h"
 #include "app/window.h"
-#include "scene/fatal.h"
-#include "scene/headless.h"
-#include "scene/script.h"
+#include "headless/command_line.h"
+#include "headless/headless_main.h"
+#include "headless/program.h"
+#include "session/files.h"
+#include "session/replay.h"
+#include "session/script.h"
 
 namespace {
 
 // Taken before main() runs, as near to the program's start as we can see.
 const auto programStart = std::chrono::steady_clock::now();
 
-constexpr const char* version = "Zorbly 1.00";
-constexpr int exitUsage = 2;
+// A whole number option within [low, high]: the value, or the exit status
+// of the message that said why not.
+std::variant<std::uint64_t, int> number(const zorbly::CommandLine& line, const std::string& name,
+                                        const std::string& what, std::uint64_t low, std::uint64_t high) {
+  auto n = zorbly::parseNumber(*line.value(name), what, low, high);
+  if (auto* bad = std::get_if<zorbly::BadLine>(&n)) return zorbly::badOption(line, name + ": " + bad->reason);
+  return std::get<std::uint64_t>(n);
+}
 
-struct Options {
-  bool headless = false;
-  bool stats = false;
-  std::optional<std::uint64_t> seed;
-  std::string script;
-  int scale = 1;
-  std::string record;
-  std::string replay;
-};
-
-int play(const Options& o) {
+int playInAWindow(const std::vector<std::string>& args) {
   using namespace zorbly;
-  const Pictures pictures;
-  const Font font(std::cerr);
-  if (!o.headless) {
-    WindowOptions w;
-    w.seed = o.seed;
-    w.stats = o.stats;
-    w.started = programStart;
-    w.scale = o.scale;
-    w.record = o.record;
+  CommandLine line("zorbly",
+                   "Zorbly: a tiny horizontal shooter. Arrow keys move, Z fires; F11 or Alt+Enter\n"
+                   "switches fullscreen. `zorbly --headless --help` tells of the headless mode.");
+  line.option("--seed", "N", "Seed the random source (0 to 18446744073709551615)");
+  line.flag("--stats", "Print frame timing and CPU figures when the window closes");
+  line.option("--scale", "N", "Open the window at 120N x 120N pixels (N 1 to 16, default 1)");
+  line.option("--record", "FILE", "Write the game to FILE as a script");
+  line.option("--replay", "FILE", "Play the script in FILE, then let the player go on");
+  line.flag("--headless", "Play from a script with no window (see zorbly --headless --help)");
+  line.flag("--version", "Print the version and exit");
+  if (auto status = readCommandLine(line, args)) return *status;
+
+  WindowOptions w;
+  w.started = programStart;
+  w.stats = line.given("--stats");
+  if (line.value("--seed")) {
+    auto n = number(line, "--seed", "the seed", 0, UINT64_MAX);
+    if (auto* status = std::get_if<int>(&n)) return *status;
+    w.seed = std::get<std::uint64_t>(n);
+  }
+  if (line.value("--scale")) {
+    auto n = number(line, "--scale", "the scale", 1, 16);
+    if (auto* status = std::get_if<int>(&n)) return *status;
+    w.scale = static_cast<int>(std::get<std::uint64_t>(n));
+  }
+  w.record = line.value("--record").value_or("");
+
+  return runProgram([&] {
+    const Assets assets;
     // A replay is read and checked whole before any window opens.
     ReplayScript replay;
-    if (!o.replay.empty()) {
-      auto loaded = loadReplay(o.replay);
+    if (auto file = line.value("--replay")) {
+      auto loaded = loadReplay(*file);
       if (auto* error = std::get_if<ReplayError>(&loaded)) {
         std::cerr << error->message << '\n';
         return error->status;
@@ -58,86 +74,19 @@ int play(const Options& o) {
       if (replay.seed) w.seed = replay.seed;
       w.replay = &replay;
     }
-    return runWindow(w, pictures, font);
-  }
-
-  std::ios::sync_with_stdio(false);
-  if (o.script.empty()) return runHeadless(std::cin, std::cout, std::cerr, o.seed, pictures, font);
-  std::ifstream file(o.script, std::ios::binary);
-  if (!file) {
-    std::cerr << "zorbly: cannot read " << o.script << '\n';
-    return exitFileError;
-  }
-  return runHeadless(file, std::cout, std::cerr, o.seed, pictures, font);
+    return runWindow(w, assets);
+  });
 }
-
-// CLI11 checks: a whole number in [low, high], and a file name that is not empty.
-CLI::Validator wholeNumber(std::string what, std::uint64_t low, std::uint64_t high) {
-  return CLI::Validator(
-      [=](const std::string& text) -> std::string {
-        auto n = zorbly::parseNumber(text, what, low, high);
-        auto* bad = std::get_if<zorbly::BadLine>(&n);
-        return bad ? bad->reason : std::string();
-      },
-      "");
-}
-
-const CLI::Validator fileName(
-    [](const std::string& text) { return text.empty() ? std::string("the file name is empty") : std::string(); },
-    "");
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app("Zorbly: a tiny horizontal shooter. Arrow keys move, Z fires.", "zorbly");
-  Options o;
-  std::string seed;
-  app.add_flag("--headless", o.headless, "Run without a window, reading script commands");
-  auto* seedOption = app.add_option("--seed", seed, "Seed the random source (0 to 18446744073709551615)")
-                        ->check(wholeNumber("the seed", 0, UINT64_MAX));
-  app.add_option("--script", o.script, "With --headless: read commands from FILE, not standard input")
-      ->type_name("FILE")
-      ->check(fileName)
-      ->needs("--headless");
-  app.add_flag("--stats", o.stats, "In the window: print frame timing and CPU figures at exit")
-      ->excludes("--headless");
-  std::string scale;
-  auto* scaleOption =
-      app.add_option("--scale", scale, "In the window: open it at 120N x 120N pixels (N 1 to 16, default 1)")
-          ->type_name("N")
-          ->check(wholeNumber("the scale", 1, 16))
-          ->excludes("--headless");
-  app.add_option("--record", o.record, "In the window: write the game to FILE as a script")
-      ->type_name("FILE")
-      ->check(fileName)
-      ->excludes("--headless");
-  app.add_option("--replay", o.replay, "In the window: play the script in FILE, then let the player go on")
-      ->type_name("FILE")
-      ->check(fileName)
-      ->excludes("--headless");
-  bool showVersion = false;
-  app.add_flag("--version", showVersion, "Print the version and exit");
-
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp&) {
-    std::cout << app.help();
-    return 0;
-  } catch (const CLI::ParseError& e) {
-    std::cerr << "zorbly: " << e.what() << " (see zorbly --help)\n";
-    return exitUsage;
+  zorbly::guardStandardStreams();
+  zorbly::binaryStandardStreams();
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (auto headless = std::find(args.begin(), args.end(), "--headless"); headless != args.end()) {
+    args.erase(headless);
+    return zorbly::headlessMain(args, "zorbly --headless");
   }
-  if (showVersion) {
-    std::cout << version << '\n';
-    return 0;
-  }
-  if (*seedOption) o.seed = std::get<std::uint64_t>(zorbly::parseNumber(seed, "", 0, UINT64_MAX));
-  if (*scaleOption) o.scale = static_cast<int>(std::get<std::uint64_t>(zorbly::parseNumber(scale, "", 1, 16)));
-
-  try {
-    return play(o);
-  } catch (const zorbly::FatalError& e) {
-    std::cerr << "zorbly: " << e.what() << '\n';
-    return zorbly::fatalExitStatus;
-  }
+  return playInAWindow(args);
 }

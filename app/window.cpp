@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <functional>
@@ -13,17 +14,15 @@
 #include <string>
 
 #include "app/display_errors.h"
-#include "app/frame_clock.h"
-#include "app/frame_stats.h"
 #include "app/gamepad.h"
 #include "app/keys.h"
 #include "app/message_box.h"
 #include "app/presenter.h"
-#include "app/recorder.h"
-#include "app/replay.h"
-#include "game/handlers.h"
-#include "scene/scene_services.h"
-#include "scene/trace.h"
+#include "session/recorder.h"
+#include "session/replay.h"
+#include "session/frame_loop.h"
+#include "session/messages.h"
+#include "session/session.h"
 
 namespace zorbly {
 
@@ -37,22 +36,20 @@ struct SdlVideo {
   ~SdlVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
 };
 
-// Services that show the message box as a real modal box over the window.
-// The game ends the program right after the box, so a window closed while
-// the box was up needs nothing more.
-class WindowServices : public SceneServices {
+// The game-over box as a real modal box over the window. The game ends the
+// program right after the box, so a window closed while it is up needs
+// nothing more.
+class WindowBox : public MessageBox {
  public:
-  // `show` puts the scene on the screen: sprites moved just before the box
-  // (the flash over the ship) are seen while it is up; `repaint` draws it
-  // again when the window is exposed or resized under the box.
-  WindowServices(Scene& scene, Random& random, SDL_Window* window, std::function<void()> show,
-                 std::function<void()> repaint)
-      : SceneServices(scene, random), window_(window), show_(std::move(show)), repaint_(std::move(repaint)) {}
+  // `show` puts the scene on the screen before the box, so that what moved
+  // just before it (the flash over the ship) is seen while it is up;
+  // `repaint` draws it again when the window is exposed or resized under it.
+  WindowBox(SDL_Window* window, std::function<void()> show, std::function<void()> repaint)
+      : window_(window), show_(std::move(show)), repaint_(std::move(repaint)) {}
 
- protected:
-  void showMessageBox(std::string_view prompt, int, std::string_view title) override {
+  void show(std::string_view prompt, int, std::string_view title) override {
     show_();
-    zorbly::showMessageBox(window_, prompt, title, repaint_);
+    showMessageBox(window_, prompt, title, repaint_);
   }
 
  private:
@@ -77,84 +74,62 @@ SurfacePtr iconSurface(const Picture& icon) {
   return s;
 }
 
-// A replay line that cannot be carried out (a shot that cannot be written).
-struct ReplayFailed : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
 class GameWindow {
  public:
-  GameWindow(SDL_Window* window, const WindowOptions& options, const Pictures& pictures, const Font& font,
-             Recorder* recorder)
-      : options_(options), window_(window), presenter_(window), recorder_(recorder), random_(options.seed),
-        scene_(pictures, font),
-        services_(scene_, random_, window, [this] { beforeBox(); }, [this] { repaint(); }) {
-    if (options.replay) replay_.emplace(*options.replay);
+  GameWindow(SDL_Window* window, const WindowOptions& options, const Assets& assets, Recorder* recorder)
+      : options_(options), window_(window), presenter_(window), recorder_(recorder),
+        box_(window, [this] { beforeBox(); }, [this] { repaint(); }),
+        session_(assets, std::cout, SessionOptions{.seed = options.seed, .trace = false, .box = &box_, .sink = recorder}) {
     watchDisplayErrors(&GameWindow::lastWords, this);
   }
 
   ~GameWindow() {
     watchDisplayErrors();
     if (recorder_) recorder_->writePending();
-    if (options_.stats) stats_.print(std::cerr);
+    if (options_.stats && loop_) loop_->stats().print(std::cerr);
   }
 
   int run() {
     const int status = play();
-    if (recorder_) recorder_->finish(state_, services_.interval());
+    if (recorder_) recorder_->finish(session_.state(), session_.interval());
     return status;
   }
 
  private:
   int play() {
-    Form_Initialize(state_, services_);
-    if (recorder_) recorder_->seed(random_.seed());
+    const std::uint64_t frequency = SDL_GetPerformanceFrequency();
+    loop_.emplace(session_, options_.replay, frequency, SDL_GetPerformanceCounter());
     present();
     SDL_ShowWindow(window_);
     present();
-    stats_.firstFrameShown(
+    loop_->stats().firstFrameShown(
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - options_.started).count());
 
-    const std::uint64_t frequency = SDL_GetPerformanceFrequency();
-    FrameClock clock(frequency, SDL_GetPerformanceCounter());
     SDL_Event event;
     for (;;) {
       // Sleep until the next frame is due, then take every event that came
-      // meanwhile, in order, before the frame: the handlers see keys between
-      // frames exactly as they would have one by one. One wake per frame.
+      // meanwhile, in order, before the frame: the game sees keys between
+      // frames exactly as it would have one by one. One wake per frame.
       //
       // SDL's own wait (SDL_WaitEventTimeout) is not used: under X11 it wakes
       // itself through a second display connection, and a wake-up still in
       // flight when the window closes makes Xlib end the program with status 1.
-      sleepFor(clock.ticksUntilDue(SDL_GetPerformanceCounter()), frequency);
+      sleepFor(loop_->ticksUntilDue(SDL_GetPerformanceCounter()), frequency);
       while (SDL_PollEvent(&event)) {
         if (!handle(event)) return 0;
       }
-      if (services_.ended()) return 0;
-
-      // Once the timer has stopped the clock still paces the event polling.
-      const std::uint64_t now = SDL_GetPerformanceCounter();
-      if (!clock.due(now)) continue;
-      const std::uint64_t deadline = clock.deadline();
-      clock.advance(now);
-      if (replaying()) {
-        try {
-          replayUntilFrame();
-        } catch (const ReplayFailed& e) {
-          std::cerr << e.what() << '\n';
-          return 1;
-        }
-        replay_->takeFrame();  // a tick's frame takes its time even with the timer stopped
+      if (session_.ended()) return 0;
+      int frames = 0;
+      try {
+        frames = loop_->runDue(SDL_GetPerformanceCounter());
+      } catch (const FileError& e) {
+        std::cerr << "zorbly: " << e.what() << '\n';
+        return 1;
       }
-      if (!services_.running()) {
-        if (recorder_) recorder_->writePending();
-        continue;
-      }
-      stats_.frame(static_cast<double>(now - deadline) * 1000.0 / static_cast<double>(frequency));
-      if (recorder_) recorder_->frame();
-      Timer1_Timer(state_, services_);
-      if (services_.ended()) return 0;
-      present();
+      if (session_.ended()) return 0;
+      if (frames > 0) present();
+      // Once the timer has stopped the clock only paces the event polling.
+      if (!session_.running() && recorder_) recorder_->writePending();
     }
   }
 
@@ -165,9 +140,7 @@ class GameWindow {
       case SDL_KEYDOWN:
       case SDL_KEYUP:
         if (togglesFullscreen(e.key)) presenter_.toggleFullscreen();
-        if (int key = virtualKey(e.key.keysym.sym)) {
-          playerKey(e.type == SDL_KEYDOWN, key, shiftState(e.key.keysym.mod));
-        }
+        if (int key = virtualKey(e.key.keysym.sym)) loop_->key(e.type == SDL_KEYDOWN, key);
         break;
       case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) repaint();
@@ -175,54 +148,11 @@ class GameWindow {
       default: {
         KeyEvent keys[GamepadKeys::maxEvents];
         const int n = gamepads_.handle(e, keys);
-        for (int i = 0; i < n; ++i) playerKey(keys[i].down, keys[i].key, 0);
+        for (int i = 0; i < n; ++i) loop_->key(keys[i].down, keys[i].key);
         break;
       }
     }
     return true;
-  }
-
-  bool replaying() const { return replay_ && !replay_->done(); }
-
-  // A key from the keyboard or a controller: the player's own keys wait
-  // until the replay is over.
-  void playerKey(bool down, int key, int shift) {
-    if (!replaying()) deliverKey(down, key, shift);
-  }
-
-  void deliverKey(bool down, int key, int shift) {
-    if (recorder_) recorder_->key(down, key);
-    if (down) {
-      Form_KeyDown(state_, key, shift);
-    } else {
-      Form_KeyUp(state_, key, shift);
-    }
-  }
-
-  // Carries out the replay's commands that come before its next frame.
-  void replayUntilFrame() {
-    while (const ReplayScript::Step* step = replay_->nextBeforeFrame()) {
-      const Command& c = step->command;
-      switch (c.kind) {
-        case Command::Kind::down: deliverKey(true, static_cast<int>(c.number), 0); break;
-        case Command::Kind::up: deliverKey(false, static_cast<int>(c.number), 0); break;
-        case Command::Kind::state: {
-          std::string line;
-          appendStateLine(line, state_, services_.interval());
-          std::cout << line << std::flush;
-          break;
-        }
-        case Command::Kind::shot:
-          compose(scene_, frame_);
-          try {
-            savePng(frame_, c.file);
-          } catch (const std::runtime_error& e) {
-            throw ReplayFailed("zorbly: line " + std::to_string(step->line) + ": " + e.what());
-          }
-          break;
-        default: break;  // trace: the window shows no trace; seed was taken at the start
-      }
-    }
   }
 
   // Before the game-over box: what has been recorded goes to the file, the
@@ -237,10 +167,7 @@ class GameWindow {
     present();
   }
 
-  void present() {
-    compose(scene_, frame_);
-    presenter_.present(frame_);
-  }
+  void present() { presenter_.present(session_.picture()); }
 
   // The display is gone and the program is about to end: the frames counted
   // so far go to the recording.
@@ -253,13 +180,9 @@ class GameWindow {
   Presenter presenter_;
   Gamepads gamepads_;
   Recorder* recorder_;
-  std::optional<ReplayPlayer> replay_;
-  Random random_;
-  Scene scene_;
-  WindowServices services_;
-  GameState state_;
-  Framebuffer frame_{};
-  FrameStats stats_;
+  WindowBox box_;
+  Session session_;
+  std::optional<FrameLoop> loop_;
 };
 
 // Why no window can be opened here, or "" when one can be tried.
@@ -274,7 +197,7 @@ std::string noDisplayReason() {
 
 }  // namespace
 
-int runWindow(const WindowOptions& options, const Pictures& pictures, const Font& font) {
+int runWindow(const WindowOptions& options, const Assets& assets) {
   if (std::string reason = noDisplayReason(); !reason.empty()) {
     std::cerr << "zorbly: cannot open a window: " << reason << '\n';
     return 1;
@@ -299,9 +222,11 @@ int runWindow(const WindowOptions& options, const Pictures& pictures, const Font
   std::ofstream recordFile;
   std::optional<Recorder> recorder;
   if (!options.record.empty()) {
+    errno = 0;
     recordFile.open(options.record, std::ios::binary | std::ios::trunc);
     if (!recordFile) {
-      std::cerr << "zorbly: cannot write " << options.record << '\n';
+      std::cerr << "zorbly: cannot write " << printable(options.record) << ": "
+                << reasonFor(errno ? errno : EACCES) << '\n';
       return 1;
     }
     recorder.emplace(recordFile, std::cerr, options.record);
@@ -318,8 +243,8 @@ int runWindow(const WindowOptions& options, const Pictures& pictures, const Font
   }
   SDL_SetWindowMinimumSize(window.get(), form::width, form::height);
   watchDisplayErrors();
-  if (SurfacePtr icon = iconSurface(pictures.icon())) SDL_SetWindowIcon(window.get(), icon.get());
-  GameWindow game(window.get(), options, pictures, font, recorder ? &*recorder : nullptr);
+  if (SurfacePtr icon = iconSurface(assets.pictures.icon())) SDL_SetWindowIcon(window.get(), icon.get());
+  GameWindow game(window.get(), options, assets, recorder ? &*recorder : nullptr);
   return game.run();
 }
 

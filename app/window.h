@@ -1,17 +1,15 @@
 #pragma once
-// The game in a real window: SDL2, the frame clock, the keyboard.
+// The game in a real window: SDL2, the frame clock, keyboard and controllers.
 
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 
-#include "scene/font.h"
-#include "scene/pictures.h"
+#include "scene/scene.h"
+#include "session/replay.h"
 
 namespace zorbly {
-
-struct ReplayScript;
 
 struct WindowOptions {
   std::optional<std::uint64_t> seed;
@@ -25,6 +23,6 @@ struct WindowOptions {
 // Opens the window and plays until the game ends or the window is closed.
 // Returns the exit status; a window that cannot be opened, and a recording
 // that cannot be written (status 1), are reported on standard error.
-int runWindow(const WindowOptions& options, const Pictures& pictures, const Font& font);
+int runWindow(const WindowOptions& options, const Assets& assets);
 
 }  // namespace zorbly

@@ -1,21 +1,19 @@
 // autoplay [SEED [FRAMES]]: writes on standard output a script in which the
-// tests' autopilot plays FRAMES frames (default 4800, 75 seconds) of the game
+// tests' pilot plays FRAMES frames (default 4800, 75 seconds) of the game
 // seeded SEED (default 1). The script is what scripts/measure.sh plays in the
 // window with --replay to time a long game: without a player the ship is shot
-// down within seconds. The autopilot holds its fire from 90 points on, so
-// that the ending, which stops the frames, never comes. If the ship is shot
-// down all the same, the next seed is tried.
+// down within seconds. The pilot holds its fire from 90 points on, so that
+// the ending, which stops the frames, never comes. If the ship is shot down
+// all the same, the next seed is tried.
 
 #include <cstdint>
-#include <cstdio>
 #include <iostream>
 #include <sstream>
 #include <string>
 
-#include "game/handlers.h"
-#include "scene/scene_services.h"
-#include "scene/script.h"
-#include "tests/autopilot.h"
+#include "session/session.h"
+#include "tests/support/fixture.h"
+#include "tests/support/pilot.h"
 
 namespace {
 
@@ -24,30 +22,24 @@ using namespace zorbly;
 constexpr double holdFireAt = 90;
 
 // The script of `frames` frames from `seed`, or "" if the game ends before.
-std::string play(std::uint64_t seed, std::uint64_t frames, const Pictures& pictures, const Font& font) {
-  Random random(seed);
-  Scene scene(pictures, font);
-  SceneServices services(scene, random);
-  GameState state;
-  Form_Initialize(state, services);
-
+std::string play(std::uint64_t seed, std::uint64_t frames) {
+  std::ostringstream nowhere;
+  Session game(testing::assets(), nowhere, {.seed = seed, .trace = false});
+  game.start();
+  testing::Pilot pilot;
   std::string script = "seed " + std::to_string(seed) + "\n";
   std::uint64_t run = 0;  // frames since the last key event
-  const zorbly_test::Autopilot pilot;
   for (std::uint64_t f = 0; f < frames; ++f) {
-    std::vector<zorbly_test::KeyEvent> keys = pilot.keysFor(state);
-    if (state.score >= holdFireAt) std::erase_if(keys, [](const auto& k) { return k.key == keyZ; });
-    if (!keys.empty() && run > 0) {
-      script += "tick " + std::to_string(run) + "\n";
+    for (const testing::Key& k : pilot.keysFor(game.state(), game.random())) {
+      if (k.code == keyZ && game.state().score >= holdFireAt) continue;
+      if (run > 0) script += "tick " + std::to_string(run) + "\n";
       run = 0;
+      script += (k.down ? "down " : "up ") + std::to_string(k.code) + "\n";
+      game.apply({k.down ? Command::Kind::down : Command::Kind::up, static_cast<std::uint64_t>(k.code), {}});
     }
-    for (const zorbly_test::KeyEvent& k : keys) {
-      script += (k.down ? "down " : "up ") + std::to_string(k.key) + "\n";
-    }
-    zorbly_test::deliverKeys(state, keys);
-    Timer1_Timer(state, services);
+    game.apply({Command::Kind::tick, 1, {}});
     ++run;
-    if (!services.running()) return "";
+    if (!game.running()) return "";
   }
   script += "tick " + std::to_string(run) + "\n";
   return script;
@@ -55,7 +47,7 @@ std::string play(std::uint64_t seed, std::uint64_t frames, const Pictures& pictu
 
 std::uint64_t argument(int argc, char** argv, int i, std::uint64_t otherwise) {
   if (argc <= i) return otherwise;
-  auto n = parseNumber(argv[i], "a number", 0, UINT64_MAX);
+  auto n = parseNumber(argv[i], "the number", 0, UINT64_MAX);
   if (auto* bad = std::get_if<BadLine>(&n)) {
     std::cerr << "autoplay: " << bad->reason << "\nusage: autoplay [SEED [FRAMES]]\n";
     std::exit(2);
@@ -68,16 +60,13 @@ std::uint64_t argument(int argc, char** argv, int i, std::uint64_t otherwise) {
 int main(int argc, char** argv) {
   const std::uint64_t first = argument(argc, argv, 1, 1);
   const std::uint64_t frames = argument(argc, argv, 2, 4800);
-  const Pictures pictures;
-  std::ostringstream warnings;
-  const Font font(warnings);
   for (std::uint64_t seed = first; seed < first + 1000; ++seed) {
-    const std::string script = play(seed, frames, pictures, font);
+    const std::string script = play(seed, frames);
     if (script.empty()) continue;
     std::cout << script;
     std::cerr << "autoplay: seed " << seed << ", " << frames << " frames\n";
     return 0;
   }
-  std::cerr << "autoplay: no game of the autopilot lasted " << frames << " frames\n";
+  std::cerr << "autoplay: no game of the pilot lasted " << frames << " frames\n";
   return 1;
 }

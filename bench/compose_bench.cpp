@@ -7,23 +7,22 @@
 #include <sstream>
 
 #include "bench/stepped_game.h"
-#include "tests/scene_fixture.h"
+#include "tests/support/fixture.h"
 
 namespace {
 
 using zorbly::bench::SteppedGame;
 
-using zorbly::testing::font;
-using zorbly::testing::pictures;
+using zorbly::testing::assets;
 
 // The same scene, a game in progress after 1000 frames of random keys,
 // composed again and again.
 void composeInPlay(benchmark::State& state) {
-  SteppedGame game(pictures(), font(), 1);
+  SteppedGame game(assets(), 1);
   for (int i = 0; i < 1000; ++i) game.step();
   zorbly::Framebuffer frame{};
   for (auto _ : state) {
-    zorbly::compose(game.scene(), frame);
+    zorbly::compose(game.session().scene(), frame);
     benchmark::DoNotOptimize(frame.data());
     benchmark::ClobberMemory();
   }
@@ -33,7 +32,7 @@ void composeInPlay(benchmark::State& state) {
 // Every sprite on the field at once, the boss and all five enemy pictures
 // included: the most a frame can have to draw.
 void composeEverySprite(benchmark::State& state) {
-  zorbly::Scene scene(pictures(), font());
+  zorbly::Scene scene(assets().pictures, assets().font);
   scene.setTextPosition(30, 0);
   scene.print("SCORE 57");
   for (zorbly::SpriteId id = 0; id < zorbly::spriteCount; ++id) {
@@ -50,11 +49,11 @@ void composeEverySprite(benchmark::State& state) {
 
 // A frame of the game and its picture, as the window makes them.
 void stepAndCompose(benchmark::State& state) {
-  SteppedGame game(pictures(), font(), 1);
+  SteppedGame game(assets(), 1);
   zorbly::Framebuffer frame{};
   for (auto _ : state) {
     game.step();
-    zorbly::compose(game.scene(), frame);
+    zorbly::compose(game.session().scene(), frame);
     benchmark::DoNotOptimize(frame.data());
     benchmark::ClobberMemory();
   }

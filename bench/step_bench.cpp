@@ -19,15 +19,14 @@
 
 #include "bench/allocation_count.h"
 #include "bench/stepped_game.h"
-#include "tests/scene_fixture.h"
+#include "tests/support/fixture.h"
 
 namespace {
 
 using zorbly::bench::allocationCount;
 using zorbly::bench::SteppedGame;
 
-using zorbly::testing::font;
-using zorbly::testing::pictures;
+using zorbly::testing::assets;
 
 // `allocations`: calls of operator new during the timed loop.
 void report(benchmark::State& state, const SteppedGame& game, std::uint64_t allocations) {
@@ -39,7 +38,7 @@ void report(benchmark::State& state, const SteppedGame& game, std::uint64_t allo
 }
 
 void stepTraceOff(benchmark::State& state) {
-  SteppedGame game(pictures(), font(), 1);
+  SteppedGame game(assets(), 1);
   const std::uint64_t before = allocationCount();
   for (auto _ : state) game.step();
   const std::uint64_t allocations = allocationCount() - before;
@@ -48,7 +47,7 @@ void stepTraceOff(benchmark::State& state) {
 
 void stepTraceOn(benchmark::State& state) {
   std::ofstream devNull("/dev/null", std::ios::binary);
-  SteppedGame game(pictures(), font(), 1, &devNull);
+  SteppedGame game(assets(), 1, &devNull);
   const std::uint64_t before = allocationCount();
   for (auto _ : state) game.step();
   game.flush();
@@ -94,14 +93,8 @@ class TimedemoReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  // Load the pictures and the font before any run is timed, and have the
-  // font draw every score line once (it keeps each line it draws), as a long
-  // game would have: the runs then show the steady state.
-  zorbly::Scene scene(pictures(), font());
-  for (int score = 0; score <= 100; ++score) {
-    scene.setTextPosition(30, 0);
-    scene.print("SCORE " + std::to_string(score));
-  }
+  // Decode the pictures and the font before any run is timed.
+  assets();
   TimedemoReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();

@@ -4,7 +4,7 @@
 // between frames. After Services::end() the platform must call none of them.
 
 #include "game/state.h"
-#include "scene/services.h"
+#include "game/services.h"
 
 namespace zorbly {
 

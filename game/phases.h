@@ -4,7 +4,7 @@
 #include <string>
 
 #include "game/state.h"
-#include "scene/services.h"
+#include "game/services.h"
 
 namespace zorbly {
 

@@ -1,57 +1,45 @@
 #pragma once
-// The font the game prints with: a 12-pixel Japanese-capable sans found
-// through fontconfig and drawn by SDL_ttf, crisp at 1:1.
+// The font the game prints with: VL Gothic at 12 px, one bit a pixel, baked
+// once into an atlas that ships with the program (assets/font.png and
+// assets/font_map.h, made by assets/make_font.py). The same pixels on every
+// machine, and no font lookup at start-up.
 
-#include <iosfwd>
-#include <map>
-#include <string>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
 #include "scene/framebuffer.h"
 
-struct _TTF_Font;
-
 namespace zorbly {
 
-// A line of text drawn white on a black box the size of the text.
-struct TextImage {
-  int width = 0, height = 0;
-  std::vector<Pixel> pixels;
+// The rows [first, last) a printed line painted; first == last when none.
+struct Rows {
+  int first = 0, last = 0;
 };
 
 class Font {
  public:
-  // Finds the font. Prints one warning to `warnings` if no installed font has
-  // kana (the game still runs), or if there is no usable font at all (then
-  // text draws nothing).
-  explicit Font(std::ostream& warnings);
-  ~Font();
-  Font(const Font&) = delete;
-  Font& operator=(const Font&) = delete;
+  // Decodes the atlas; throws FatalError if it is not built in or broken.
+  Font();
 
-  // The line drawn white on black. Each different line is drawn once and
-  // kept: the game prints a hundred-odd different lines in all (the score
-  // lines and the ending), and drawing one costs as much as a dozen frames
-  // and allocates, so printing a line seen before only copies its pixels.
-  // The image stays valid until the next call.
-  const TextImage& render(std::string_view utf8) const;
+  // Draws one line of UTF-8 text white on a black box as high as a line and
+  // as wide as the text, its top-left corner at (x, y), into `layer`; what
+  // falls outside the field is cut off. A character the atlas lacks (or a
+  // byte that is not UTF-8) draws as a hollow box. Allocates nothing.
+  Rows draw(std::string_view utf8, int x, int y, Framebuffer& layer) const;
+
+  // The width in pixels of the line's box.
+  int width(std::string_view utf8) const;
 
   // How far the text position moves down after a printed line.
-  int lineHeight() const { return lineHeight_; }
+  int lineHeight() const;
 
-  // The file the font came from, or "" when there is none.
-  const std::string& file() const { return file_; }
+  // The atlas cell of a character; 0, the hollow box, when it has none.
+  int cell(char32_t c) const;
 
  private:
-  _TTF_Font* font_ = nullptr;
-  std::string file_;
-  int lineHeight_ = 12;
-
-  // Lines drawn so far, by their text; emptied if ever it holds keptLines.
-  static constexpr std::size_t keptLines = 256;
-  mutable std::map<std::string, TextImage, std::less<>> drawn_;
-  TextImage draw(std::string_view utf8) const;
+  std::vector<std::uint8_t> lit_;  // the atlas, one byte a pixel: 1 where a glyph is
+  int atlasWidth_ = 0;
 };
 
 }  // namespace zorbly

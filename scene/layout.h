@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "scene/sprite.h"
+#include "game/sprite.h"
 
 namespace zorbly {
 

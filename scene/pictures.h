@@ -3,17 +3,13 @@
 // the program. Pictures never change afterwards.
 
 #include <array>
-#include <vector>
 
-#include "scene/framebuffer.h"
 #include "scene/layout.h"
+#include "scene/png.h"
 
 namespace zorbly {
 
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<Pixel> pixels;  // row by row, 0x00RRGGBB, all opaque
-};
+using Picture = Image;  // all opaque; black is drawn as black
 
 class Pictures {
  public:

@@ -28,21 +28,15 @@ void Scene::assignPicture(SpriteId to, SpriteId from) {
 void Scene::print(std::string_view text) {
   const int x = toPixel(textX_), y = toPixel(textY_);
   if (!(printed_ && x == lastX_ && y == lastY_ && text == lastText_)) {
-    const TextImage& image = font_.render(text);
-    // Clip the box to the field and copy it over whatever was printed there.
-    const int x0 = std::max(x, 0), x1 = std::min(x + image.width, form::width);
-    const int y0 = std::max(y, 0), y1 = std::min(y + image.height, form::height);
-    if (x0 < x1 && y0 < y1) {
-      for (int row = y0; row < y1; ++row) {
-        const Pixel* from = &image.pixels[(row - y) * image.width + (x0 - x)];
-        std::copy(from, from + (x1 - x0), &text_[row * form::width + x0]);
-      }
+    // The line's box covers whatever was printed there before.
+    const Rows painted = font_.draw(text, x, y, text_);
+    if (painted.first < painted.last) {
       if (firstTextRow_ == lastTextRow_) {
-        firstTextRow_ = y0;
-        lastTextRow_ = y1;
+        firstTextRow_ = painted.first;
+        lastTextRow_ = painted.last;
       } else {
-        firstTextRow_ = std::min(firstTextRow_, y0);
-        lastTextRow_ = std::max(lastTextRow_, y1);
+        firstTextRow_ = std::min(firstTextRow_, painted.first);
+        lastTextRow_ = std::max(lastTextRow_, painted.last);
       }
     }
     lastText_.assign(text);

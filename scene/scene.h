@@ -80,6 +80,12 @@ class Scene {
   int textRenders_ = 0;
 };
 
+// What every scene is made from, decoded once at start-up.
+struct Assets {
+  Pictures pictures;
+  Font font;
+};
+
 // Draws the scene: black, the text layer, then every sprite that has a
 // picture, in drawing order, opaque, cut at the edges of the field.
 void compose(const Scene& scene, Framebuffer& out);

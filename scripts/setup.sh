@@ -21,8 +21,7 @@ esac
 # bare Xvfb lacks. openbox: a window manager for the fullscreen test.
 # desktop-file-utils: checks the desktop entry. time: scripts/measure.sh.
 packages="cmake g++ make pkg-config
-  libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev libfontconfig-dev fonts-vlgothic
-  libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libsdl2-dev libstb-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool xfonts-base libx11-dev libxtst-dev openbox desktop-file-utils time"
 # The fuzzer needs clang and its runtimes (libFuzzer, the sanitizers).
 [ "$kind" != fuzz ] || packages="$packages clang libclang-rt-dev"

@@ -5,13 +5,13 @@
 #include <random>
 
 #include "scene/scene.h"
-#include "scene_fixture.h"
+#include "support/fixture.h"
 
 namespace zorbly {
 namespace {
 
-using testing::font;
-using testing::pictures;
+const Pictures& pictures() { return testing::assets().pictures; }
+const Font& font() { return testing::assets().font; }
 
 SpriteId id(Sprite s) { return *findSprite(s); }
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frame_clock.h"
+#include "session/frame_clock.h"
 
 namespace zorbly {
 namespace {

@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "autopilot.h"
-#include "fake_services.h"
+#include "support/fake_services.h"
 #include "game/handlers.h"
 #include "game/phases.h"
-#include "scene/random.h"
+#include "session/random.h"
 
 namespace {
 
@@ -164,30 +163,6 @@ TEST(Ending, TheBossThatMakes100PrintsTheEndingAndStopsTheFrames) {
             (Lines{"move fire 88 61", "move boss(0) 88 200", "textpos 30 0", "print SCORE 100",
                    "textpos 5 30", "print Zorbly くりあ-!", "textpos 50 50", "print (C) Zorbly",
                    "textpos 30 70", "print ＴＨＥ　ＥＮＤ", "interval 0"}));
-}
-
-// The autopilot plays only through the keys. Seed 1 keeps the game the same
-// from run to run; the autopilot won with each of the seeds 1 to 50 when
-// tried, and without its dodging lost each of the first eight.
-TEST(WholeGame, TheAutopilotReachesTheEndingThroughTheKeysAlone) {
-  Random random(1);
-  RecordingServices s;
-  s.random = &random;
-  GameState st;
-  Form_Initialize(st, s);
-  zorbly_test::Autopilot pilot;
-  std::vector<double> stages{st.stage};
-  int frames = 0;
-  for (; frames < 100000 && !s.saw("end") && !s.saw("interval 0"); ++frames) {
-    s.calls.clear();
-    pilot.play(st);
-    Timer1_Timer(st, s);
-    if (st.stage != stages.back()) stages.push_back(st.stage);
-  }
-  ASSERT_TRUE(s.saw("interval 0")) << (s.saw("end") ? "game over" : "no ending") << " after "
-                                   << frames << " frames, score " << st.score;
-  EXPECT_EQ(st.score, 100);
-  EXPECT_EQ(stages, (std::vector<double>{1, 2, 3, 4, 5}));
 }
 
 }  // namespace

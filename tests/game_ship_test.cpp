@@ -5,14 +5,14 @@
 
 #include <vector>
 
-#include "autopilot.h"
-#include "fake_services.h"
+#include "support/fake_services.h"
+#include "support/pilot.h"
 #include "game/handlers.h"
 
 namespace {
 
 using namespace zorbly;
-using zorbly_test::KeyEvent;
+using zorbly::testing::Key;
 using zorbly_test::Lines;
 using zorbly_test::RecordingServices;
 
@@ -40,10 +40,9 @@ TEST(Ship, HoldingAnArrowMovesItThreeAFrameUpToExactlyTheEdge) {
 // The last arrow pressed sets the direction; releasing either one stops the
 // ship, even while the other is still held.
 TEST(ArrowKeys, TheLastPressDecidesAndEitherReleaseStops) {
-  const KeyEvent upDown{true, keyUp}, downDown{true, keyDown}, upUp{false, keyUp},
-      downUp{false, keyDown};
+  const Key upDown{true, keyUp}, downDown{true, keyDown}, upUp{false, keyUp}, downUp{false, keyDown};
   const struct {
-    std::vector<KeyEvent> keys;
+    std::vector<Key> keys;
     double speed;
   } cases[] = {{{upDown}, -3},
                {{downDown}, 3},
@@ -52,8 +51,8 @@ TEST(ArrowKeys, TheLastPressDecidesAndEitherReleaseStops) {
                {{downDown, upUp}, 0}};
   for (const auto& c : cases) {
     GameState st;
-    zorbly_test::deliverKeys(st, c.keys);
-    EXPECT_EQ(st.jikiDY, c.speed) << c.keys.size() << " keys ending in " << c.keys.back().key;
+    for (const Key& k : c.keys) k.down ? Form_KeyDown(st, k.code, 0) : Form_KeyUp(st, k.code, 0);
+    EXPECT_EQ(st.jikiDY, c.speed) << c.keys.size() << " keys ending in " << c.keys.back().code;
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_services.h"
+#include "support/fake_services.h"
 #include "game/handlers.h"
 #include "game/phases.h"
 

@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "autopilot.h"
 #include "scene/fatal.h"
-#include "scene/headless.h"
-#include "scene_fixture.h"
+#include "session/session.h"
+#include "support/fixture.h"
+#include "support/pilot.h"
 
 namespace zorbly {
 namespace {
@@ -69,7 +69,7 @@ struct Totals {
 
 // Plays games until `frames` frames have run. Random play presses and
 // releases the arrows, Z and any other key at random between frames; steered
-// play lets the test autopilot choose its keys and mixes random ones in, so
+// play lets the test pilot choose its keys and mixes random ones in, so
 // that the bosses and the ending are reached too.
 class Soak {
  public:
@@ -86,7 +86,8 @@ class Soak {
   bool playGame(std::uint64_t frameLimit) {
     const std::uint64_t seed = seed_++;
     std::mt19937_64 keys(seed);
-    HeadlessGame game(nowhere_, seed, testing::pictures(), testing::font(), [](auto&, auto&) {});
+    Session game(testing::assets(), nowhere_, {.seed = seed});
+    pilot_ = testing::Pilot();
     script_.clear();
     ++totals_.games;
     std::uint64_t frame = 0;
@@ -110,9 +111,9 @@ class Soak {
     return true;
   }
 
-  void pressKeys(HeadlessGame& game, std::mt19937_64& keys) {
+  void pressKeys(Session& game, std::mt19937_64& keys) {
     if (play_ == Play::steered) {
-      for (const auto& k : pilot_.keysFor(game.state())) press(game, k.down, k.key);
+      for (const auto& k : pilot_.keysFor(game.state(), game.random())) press(game, k.down, k.code);
     }
     // Random play gets random keys in about one frame in three, one to three
     // of them; steered play in one frame in thirty, or it never gets far.
@@ -124,13 +125,13 @@ class Soak {
     }
   }
 
-  void press(HeadlessGame& game, bool down, int key) {
+  void press(Session& game, bool down, int key) {
     issue(game, {down ? Command::Kind::down : Command::Kind::up, static_cast<std::uint64_t>(key), {}});
   }
 
-  void issue(HeadlessGame& game, const Command& c) {
+  void issue(Session& game, const Command& c) {
     script_.push_back(c);
-    game.run(c);
+    game.apply(c);
   }
 
   // Reports the broken rule and leaves the game behind as a script.
@@ -149,7 +150,7 @@ class Soak {
   std::uint64_t seed_;
   Nowhere nowhereBuffer_;
   std::ostream nowhere_{&nowhereBuffer_};
-  zorbly_test::Autopilot pilot_;
+  testing::Pilot pilot_;
   std::vector<Command> script_;
   Totals totals_;
 };

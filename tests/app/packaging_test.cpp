@@ -3,8 +3,6 @@
 // resource script compiles (with mingw's windres, where it is installed) to
 // the icon and the version record.
 
-#include <SDL.h>
-#include <SDL_image.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +15,9 @@
 #include <sstream>
 #include <vector>
 
+#include "support/fixture.h"
+#include "support/run_program.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -24,12 +25,7 @@ namespace fs = std::filesystem;
 const fs::path source = ZORBLY_SOURCE_DIR;
 const fs::path build = ZORBLY_BUILD_DIR;
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using zorbly::testing::slurp;
 
 std::string onPath(const std::string& name) {
   const char* path = std::getenv("PATH");
@@ -110,26 +106,21 @@ TEST(Packaging, WindowsIconIsTheWindowIcon) {
   const std::size_t palette = at + 40, bits = palette + 16 * 4, mask = bits + 32 * 16;
   ASSERT_EQ(ico.size(), mask + 32 * 4);
 
-  SDL_Surface* png = IMG_Load((source / "assets" / "icon.png").c_str());
-  ASSERT_NE(png, nullptr) << IMG_GetError();
-  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(png, SDL_PIXELFORMAT_RGB24, 0);
-  SDL_FreeSurface(png);
-  ASSERT_NE(rgb, nullptr);
-  ASSERT_EQ(rgb->w, 32);
-  ASSERT_EQ(rgb->h, 32);
+  const zorbly::Picture& icon = zorbly::testing::assets().pictures.icon();
+  ASSERT_EQ(icon.width, 32);
+  ASSERT_EQ(icon.height, 32);
   for (int y = 0; y < 32; ++y) {
     for (int x = 0; x < 32; ++x) {
       const auto byte = static_cast<unsigned char>(ico[bits + (31 - y) * 16 + x / 2]);
       const int index = x % 2 ? byte & 0xF : byte >> 4;
       const std::size_t entry = palette + index * 4;  // blue, green, red, 0
-      const auto* want = static_cast<const unsigned char*>(rgb->pixels) + y * rgb->pitch + x * 3;
-      ASSERT_EQ(static_cast<unsigned char>(ico[entry + 2]), want[0]) << x << "," << y;
-      ASSERT_EQ(static_cast<unsigned char>(ico[entry + 1]), want[1]) << x << "," << y;
-      ASSERT_EQ(static_cast<unsigned char>(ico[entry]), want[2]) << x << "," << y;
+      const zorbly::Pixel want = icon.pixels[y * 32 + x];
+      ASSERT_EQ(static_cast<unsigned char>(ico[entry + 2]), want >> 16 & 0xFF) << x << "," << y;
+      ASSERT_EQ(static_cast<unsigned char>(ico[entry + 1]), want >> 8 & 0xFF) << x << "," << y;
+      ASSERT_EQ(static_cast<unsigned char>(ico[entry]), want & 0xFF) << x << "," << y;
       ASSERT_EQ(ico[mask + (31 - y) * 4 + x / 8] & (0x80 >> (x % 8)), 0) << "opaque at " << x << "," << y;
     }
   }
-  SDL_FreeSurface(rgb);
 }
 
 TEST(Packaging, WindowsResourcesCompileWithWindres) {
@@ -170,6 +161,7 @@ TEST(Packaging, CmakeInstallPutsProgramEntryAndIconInPlace) {
       << output;
   const fs::path program = prefix / "bin" / "zorbly";
   EXPECT_EQ(::access(program.c_str(), X_OK), 0) << output;
+  EXPECT_EQ(::access((prefix / "bin" / "zorbly-headless").c_str(), X_OK), 0) << output;
   const fs::path entry = prefix / "share" / "applications" / "zorbly.desktop";
   EXPECT_EQ(slurp(entry), slurp(source / "packaging" / "zorbly.desktop")) << output;
   const fs::path icon = prefix / "share" / "icons" / "hicolor" / "32x32" / "apps" / "zorbly.png";

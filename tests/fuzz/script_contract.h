@@ -1,9 +1,10 @@
 #pragma once
 // What the headless driver promises for any script at all, checked on one
 // run: it returns (no crash, no escaping exception), it exits with status 0,
-// or with status 2 and exactly one line "zorbly: line N: <reason>" naming the
-// first line that is not a valid command, and every line it writes is a JSON
-// object. The fuzz target and the regression tests share this check.
+// or with status 2 and exactly one line "zorbly: line N: <reason>" naming a
+// line of the script (which line, and what it says, are the script reader's
+// own tests'), and every line it writes is a JSON object. The fuzz target
+// and the regression tests share this check.
 //
 // The run writes no files: `shot` composes the picture and hands it to a
 // writer that keeps nothing.

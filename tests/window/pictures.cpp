@@ -1,27 +1,32 @@
 #include "pictures.h"
 
-#include <SDL.h>
-#include <SDL_image.h>
-
+#include <fstream>
 #include <sstream>
+
+#include "scene/png.h"
 
 namespace zorbly::xtest {
 
 Image loadPng(const std::string& path) {
-  SDL_Surface* loaded = IMG_Load(path.c_str());
-  if (!loaded) return {};
-  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB24, 0);
-  SDL_FreeSurface(loaded);
-  if (!rgb) return {};
-  Image image;
-  image.width = rgb->w;
-  image.height = rgb->h;
-  image.pixels.resize(static_cast<std::size_t>(rgb->w) * rgb->h);
-  for (int y = 0; y < rgb->h; ++y) {
-    const auto* row = static_cast<const std::uint8_t*>(rgb->pixels) + y * rgb->pitch;
-    for (int x = 0; x < rgb->w; ++x) image.pixels[y * rgb->w + x] = Rgb{row[3 * x], row[3 * x + 1], row[3 * x + 2]};
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  const std::string data = bytes.str();
+  if (data.empty()) return {};
+  zorbly::Image decoded;
+  try {
+    decoded = zorbly::decodePng(reinterpret_cast<const unsigned char*>(data.data()), data.size(), path);
+  } catch (const std::exception&) {
+    return {};
   }
-  SDL_FreeSurface(rgb);
+  Image image;
+  image.width = decoded.width;
+  image.height = decoded.height;
+  image.pixels.reserve(decoded.pixels.size());
+  for (zorbly::Pixel p : decoded.pixels) {
+    image.pixels.push_back(Rgb{static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
+                               static_cast<std::uint8_t>(p)});
+  }
   return image;
 }
 

@@ -1,0 +1,47 @@
+#include "headless/program.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <iostream>
+
+#include "scene/fatal.h"
+#include "session/messages.h"
+
+namespace zorbly {
+
+namespace {
+
+// Writes to standard output; false when it cannot be written (a full disk).
+bool writeOut(const std::string& text) {
+  return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+}
+
+}  // namespace
+
+int badOption(const CommandLine& line, const std::string& reason) {
+  std::cerr << "zorbly: " << reason << " (see " << line.program() << " --help)\n";
+  return exitBadLine;
+}
+
+std::optional<int> readCommandLine(CommandLine& line, const std::vector<std::string>& args) {
+  if (auto reason = line.parse(args)) return badOption(line, *reason);
+  const bool help = line.given("--help"), version = line.given("--version");
+  if (!help && !version) return std::nullopt;
+  if (writeOut(help ? line.help() : versionLine)) return exitOk;
+  std::cerr << "zorbly: cannot write standard output: " << reasonFor(errno) << '\n';
+  return exitFileError;
+}
+
+int runProgram(const std::function<int()>& work) {
+  try {
+    return work();
+  } catch (const FileError& e) {
+    std::cerr << "zorbly: " << e.what() << '\n';
+    return exitFileError;
+  } catch (const FatalError& e) {
+    std::cerr << "zorbly: " << e.what() << '\n';
+    return fatalExitStatus;
+  }
+}
+
+}  // namespace zorbly

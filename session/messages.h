@@ -1,0 +1,36 @@
+#pragma once
+// What the program says when something goes wrong, and how it exits. Every
+// message is one line on standard error; text that came from outside (a
+// script line, a file name) is made safe to print first.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace zorbly {
+
+// Exit statuses.
+inline constexpr int exitOk = 0;         // game over, the ending, the end of the input, a closed window
+inline constexpr int exitFileError = 1;  // a file that cannot be read or written, no display
+inline constexpr int exitBadLine = 2;    // a bad option or a line that is not a valid command
+// A fatal error (a sprite or picture that cannot be found) is 3: scene/fatal.h.
+
+// A file that cannot be read or written; what() is the whole reason, naming
+// the file: "cannot write x.png: No space left on device".
+struct FileError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// `text` as it may be shown on a terminal: control bytes (escape sequences
+// among them) and bytes that are not UTF-8 written as \xNN, backslashes as
+// \\; valid UTF-8 is kept.
+std::string printable(std::string_view text);
+
+// printable(text) in single quotes, cut to its first 60 bytes or so (and
+// "..." after) so that a huge token makes no huge message: 'jump'.
+std::string quote(std::string_view text);
+
+// The system's reason for the error number: "No such file or directory".
+std::string reasonFor(int error);
+
+}  // namespace zorbly

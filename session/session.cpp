@@ -1,0 +1,77 @@
+#include "session/session.h"
+
+#include <ostream>
+
+#include "game/handlers.h"
+#include "scene/png.h"
+
+namespace zorbly {
+
+namespace {
+
+// Long runs of frames with the trace on hand their lines over in pieces of
+// about this size, so that memory stays small.
+constexpr std::size_t outputChunk = 1 << 16;
+
+}  // namespace
+
+Session::Session(const Assets& assets, std::ostream& out, const SessionOptions& options)
+    : out_(out), random_(options.seed), scene_(assets.pictures, assets.font),
+      services_(scene_, random_, options.box), tracer_(services_, buffer_), sink_(options.sink), writeShot_(options.writeShot),
+      traceable_(options.trace), trace_(options.trace) {
+  // Room for the largest piece a traced run hands over, so that the buffer never grows.
+  if (trace_) buffer_.reserve(2 * outputChunk);
+}
+
+void Session::start() {
+  if (started_) return;
+  started_ = true;
+  Form_Initialize(state_, active());
+  if (sink_) sink_->started(random_.seed());
+}
+
+void Session::apply(const Command& c) {
+  start();
+  switch (c.kind) {
+    case Command::Kind::seed: break;  // taken before the start
+    case Command::Kind::down:
+      if (sink_) sink_->applied(c);
+      Form_KeyDown(state_, static_cast<int>(c.number), 0);
+      break;
+    case Command::Kind::up:
+      if (sink_) sink_->applied(c);
+      Form_KeyUp(state_, static_cast<int>(c.number), 0);
+      break;
+    case Command::Kind::tick: tick(c); break;
+    case Command::Kind::state: appendStateLine(buffer_, state_, services_.interval()); break;
+    case Command::Kind::shot: writeShot_(c.file, encodePng(picture())); break;
+    case Command::Kind::traceOn: trace_ = traceable_; break;
+    case Command::Kind::traceOff: trace_ = false; break;
+  }
+}
+
+const Framebuffer& Session::picture() {
+  compose(scene_, frame_);
+  return frame_;
+}
+
+void Session::flush() {
+  out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+  out_.flush();
+  buffer_.clear();
+}
+
+void Session::tick(const Command& c) {
+  if (!services_.running()) return;  // a stopped timer delivers nothing
+  if (sink_) sink_->applied(c);
+  for (std::uint64_t n = 0; n < c.number && services_.running(); ++n) {
+    Timer1_Timer(state_, active());
+    if (buffer_.size() >= outputChunk) {
+      out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+      buffer_.clear();
+      if (!out_) return;  // nobody to write for: the front end reports it
+    }
+  }
+}
+
+}  // namespace zorbly
