@@ -1,0 +1,156 @@
+#!/bin/sh
+# Installs what the Windows build and its tests under Wine need, builds SDL2
+# for Windows, and prints the environment the build needs as lines to eval:
+#
+#   eval "$(scripts/deps-windows.sh)"
+#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+#         -DCMAKE_PREFIX_PATH="$ZORBLY_SDL2_WINDOWS;$ZORBLY_HEADERS_WINDOWS"
+#
+# 1. Installs with apt-get, only what is missing: the mingw-w64 toolchain (the
+#    posix thread model), CMake, Wine, Xvfb, icoutils, googletest (its sources,
+#    built with the game's tests), stb, CLI11 and zip.
+# 2. Builds SDL2 as a static library for x86_64-w64-mingw32 from Debian's
+#    libsdl2 source package (scripts/debian-source.sh), with CMake and
+#    cmake/mingw-w64.cmake, into $cache/windows/sdl2-VERSION, VERSION being the
+#    source package's. Done once per version; a later run builds nothing.
+# 3. Makes $cache/windows/headers: the header-only libraries of the build
+#    machine (CLI11 with its CMake package file, stb) in a prefix of their
+#    own, so that the cross build finds them without seeing /usr/include.
+# 4. Creates a Wine prefix in $cache/windows/wine, so that no test pays the
+#    slow first start of Wine (cmake/wine-run.sh uses it by default).
+#
+# The cache is ${ZORBLY_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zorbly}, outside
+# the work tree. Messages go to standard error, one line each; the output of
+# the steps goes to $cache/windows/deps-windows.log, shown when a step fails.
+# Standard output holds only the lines to eval:
+#   export ZORBLY_SDL2_WINDOWS='...'     the SDL2 prefix (SDL2Config.cmake)
+#   export ZORBLY_HEADERS_WINDOWS='...'  the prefix of CLI11 and stb
+#   export WINEPREFIX='...'              the Wine prefix
+set -eu
+cd "$(dirname "$0")/.."
+root=$PWD
+
+cache=${ZORBLY_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zorbly}
+windows="$cache/windows"
+mkdir -p "$windows"
+log="$windows/deps-windows.log"
+: >"$log"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+say() { printf 'deps-windows: %s\n' "$*" >&2; }
+fail() {
+  say "$*"
+  if [ -s "$log" ]; then
+    say "the last lines of $log:"
+    tail -n 40 "$log" >&2
+  fi
+  exit 1
+}
+# Runs a command with its output appended to the log.
+logged() { "$@" >>"$log" 2>&1; }
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+# A line that sh reads back as: export NAME='VALUE'.
+emit() {
+  printf "export %s='%s'\n" "$1" "$(printf '%s' "$2" | sed "s/'/'\\\\''/g")"
+}
+
+# --- Debian packages ---------------------------------------------------------
+# fonts-wine: the fonts Wine draws its own dialogs (the message box) with.
+# libx*: optional parts of Wine's X11 driver (cursors, input, screens).
+packages="g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake make
+  wine wine64 fonts-wine libxcursor1 libxi6 libxrandr2 libxrender1 libxinerama1
+  xvfb icoutils googletest libstb-dev libcli11-dev zip dpkg-dev"
+missing=""
+for p in $packages; do
+  installed "$p" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  say "installing$missing"
+  logged $sudo apt-get update || fail "apt-get update failed"
+  # shellcheck disable=SC2086 # separate words
+  logged $sudo env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y --no-install-recommends $missing || fail "apt-get install failed"
+fi
+for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres cmake make wine wineboot \
+            wineserver Xvfb wrestool zip; do
+  command -v "$tool" >/dev/null 2>&1 || fail "$tool is not on PATH after the install"
+done
+[ -f /usr/src/googletest/CMakeLists.txt ] || fail "no /usr/src/googletest (package googletest)"
+
+# --- SDL2 for Windows ----------------------------------------------------------
+tree=$(scripts/debian-source.sh libsdl2 2>>"$log") \
+  || fail "could not fetch the source package libsdl2"
+tree=$(printf '%s\n' "$tree" | tail -n 1)
+[ -f "$tree/debian/changelog" ] || fail "no Debian source tree at $tree"
+# The first line of the changelog: "libsdl2 (2.26.5+dfsg-1) unstable; ...".
+version=$(sed -n '1s/^[^ ]* (\([^)]*\)).*/\1/p' "$tree/debian/changelog")
+[ -n "$version" ] || fail "no version in $tree/debian/changelog"
+sdl2="$windows/sdl2-$version"
+if [ ! -f "$sdl2/lib/cmake/SDL2/SDL2Config.cmake" ]; then
+  say "building SDL2 $version for Windows (a few minutes; log: $log)"
+  build="$windows/build/sdl2-$version"
+  stage="$windows/build/sdl2-$version.stage"
+  rm -rf "$build" "$stage" "$sdl2"
+  # Installed into a staging folder with the final prefix inside, then moved
+  # into place: a prefix that exists is a complete one.
+  logged cmake -S "$tree" -B "$build" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$sdl2" \
+    -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
+    || fail "configuring SDL2 failed"
+  logged cmake --build "$build" -j "$(nproc)" || fail "building SDL2 failed"
+  logged env DESTDIR="$stage" cmake --install "$build" || fail "installing SDL2 failed"
+  [ -f "$stage$sdl2/lib/libSDL2.a" ] || fail "SDL2's install has no lib/libSDL2.a"
+  mv "$stage$sdl2" "$sdl2"
+  rm -rf "$build" "$stage"
+  rmdir "$windows/build" 2>/dev/null || true
+fi
+
+# --- header-only libraries ----------------------------------------------------
+# CLI11's package file names /usr/include, which the cross compiler must not
+# search (glibc's headers); a copy of it here names this prefix instead.
+headers="$windows/headers"
+mkdir -p "$headers/include" "$headers/share/cmake/CLI11"
+for dir in CLI stb; do
+  [ -d "/usr/include/$dir" ] || fail "no /usr/include/$dir"
+  [ "$(readlink "$headers/include/$dir" 2>/dev/null)" = "/usr/include/$dir" ] ||
+    ln -sfn "/usr/include/$dir" "$headers/include/$dir"
+done
+for f in /usr/share/cmake/CLI11/*.cmake; do
+  [ -f "$f" ] || fail "no CMake package file of CLI11 in /usr/share/cmake/CLI11"
+  cmp -s "$f" "$headers/share/cmake/CLI11/${f##*/}" || cp "$f" "$headers/share/cmake/CLI11/"
+done
+
+# --- Wine prefix -------------------------------------------------------------
+# Wine brings a prefix up to date with its own files when the time of its
+# wine.inf differs from the one in the prefix's stamp (another Wine); do that
+# here too, not in a test.
+wineprefix="$windows/wine"
+inf=/usr/share/wine/wine.inf
+winestep=""
+if [ ! -f "$wineprefix/system.reg" ]; then
+  winestep="-i"
+  say "creating the Wine prefix $wineprefix (a minute or less)"
+elif [ -f "$inf" ] &&
+     stamp=$(tr -dc '0-9a-z' 2>/dev/null <"$wineprefix/.update-timestamp" || true) &&
+     [ "$stamp" != disable ] && [ "$stamp" != "$(stat -c %Y "$inf")" ]; then
+  winestep="-u"
+  say "updating the Wine prefix $wineprefix for this Wine"
+fi
+if [ -n "$winestep" ]; then
+  # Without a display: nothing to show. wineserver -w waits until Wine has
+  # written the prefix out and quit.
+  # shellcheck disable=SC2016 # $1 is the inner shell's
+  logged env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$wineprefix" WINEDEBUG=-all \
+    WINEDLLOVERRIDES="mscoree,mshtml=" sh -c 'wineboot "$1" && wineserver -w' sh "$winestep" \
+    || fail "wineboot $winestep failed"
+  [ -f "$wineprefix/system.reg" ] || fail "wineboot made no prefix in $wineprefix"
+fi
+
+emit ZORBLY_SDL2_WINDOWS "$sdl2"
+emit ZORBLY_HEADERS_WINDOWS "$headers"
+emit WINEPREFIX "$wineprefix"
