@@ -14,6 +14,16 @@
 #include <unistd.h>
 
 #include <fstream>
+
+#include "app/display_errors.h"
+#endif
+
+#if defined(ZORBLY_HAVE_X11)
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
 #endif
 
 namespace zorbly {
@@ -51,6 +61,66 @@ void endChildProcesses() {
 
 #endif
 
+#if defined(ZORBLY_HAVE_X11)
+
+// The box SDL shows for `game`: the window that names it as the window it
+// belongs to (WM_TRANSIENT_FOR), at the top level or, under a window
+// manager, in a frame. 0 while there is none yet.
+Window findBox(Display* d, Window game) {
+  Window root = DefaultRootWindow(d), parent = 0, *frames = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(d, root, &root, &parent, &frames, &count)) return 0;
+  Window box = 0;
+  for (unsigned i = 0; i < count && !box; ++i) {
+    Window owner = 0, *inside = nullptr;
+    unsigned n = 0;
+    if (XGetTransientForHint(d, frames[i], &owner) && owner == game) box = frames[i];
+    if (!box && XQueryTree(d, frames[i], &root, &parent, &inside, &n)) {
+      for (unsigned j = 0; j < n && !box; ++j) {
+        if (XGetTransientForHint(d, inside[j], &owner) && owner == game) box = inside[j];
+      }
+    }
+    if (inside) XFree(inside);
+  }
+  if (frames) XFree(frames);
+  return box;
+}
+
+// Gives the game-over box the program's window class and, where no window
+// manager places it (a bare X server), puts it over the middle of the game
+// window and inside the screen: SDL would count the window's place twice and
+// may put the box partly off the screen. True once the box has been seen.
+bool placeBox(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return true;
+  Display* d = info.info.x11.display;
+  const Window game = info.info.x11.window;
+  const Window box = findBox(d, game);
+  if (!box) return false;
+  // A box in a window manager's frame is the window manager's to place.
+  Window root = DefaultRootWindow(d), parent = 0, *children = nullptr, child = 0;
+  unsigned n = 0;
+  const bool managed = XQueryTree(d, box, &root, &parent, &children, &n) && parent != root;
+  if (children) XFree(children);
+  XWindowAttributes boxAt, gameAt, rootAt;
+  int gameX = 0, gameY = 0;
+  if (!managed && XGetWindowAttributes(d, box, &boxAt) && XGetWindowAttributes(d, game, &gameAt) &&
+      XGetWindowAttributes(d, root, &rootAt) && XTranslateCoordinates(d, game, root, 0, 0, &gameX, &gameY, &child)) {
+    const int x = std::clamp(gameX + (gameAt.width - boxAt.width) / 2, 0, std::max(0, rootAt.width - boxAt.width));
+    const int y = std::clamp(gameY + (gameAt.height - boxAt.height) / 2, 0, std::max(0, rootAt.height - boxAt.height));
+    XMoveWindow(d, box, x, y);
+  }
+  // Last: whoever sees the class sees the box in its place.
+  char name[] = "zorbly", className[] = "Zorbly";
+  XClassHint hint{name, className};
+  XSetClassHint(d, box, &hint);
+  XFlush(d);
+  return true;
+}
+
+#endif
+
 }  // namespace
 
 BoxOutcome showMessageBox(SDL_Window* window, std::string_view prompt, std::string_view title,
@@ -78,7 +148,11 @@ BoxOutcome showMessageBox(SDL_Window* window, std::string_view prompt, std::stri
   if (!box) call.result = -1;  // no thread: said on standard error below
   std::atomic<int>& result = call.result;
   bool closed = false;
+  [[maybe_unused]] bool placed = false;
   while (result == showing) {
+#if defined(ZORBLY_HAVE_X11)
+    if (!placed) placed = placeBox(window);
+#endif
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
       if (e.type == SDL_QUIT) closed = true;
@@ -86,6 +160,7 @@ BoxOutcome showMessageBox(SDL_Window* window, std::string_view prompt, std::stri
                                                          e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED);
       if (changed && repaint) repaint();
     }
+    if (windowGone()) closed = true;  // destroyed by another program
     if (closed) {
       endChildProcesses();
       break;

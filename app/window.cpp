@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <functional>
@@ -118,7 +119,8 @@ class GameWindow {
       while (SDL_PollEvent(&event)) {
         if (!handle(event)) return 0;
       }
-      if (session_.ended()) return 0;
+      // Ended, or the window destroyed by another program: as if it were closed.
+      if (session_.ended() || windowGone()) return 0;
       int frames = 0;
       try {
         frames = loop_->runDue(SDL_GetPerformanceCounter());
@@ -185,14 +187,39 @@ class GameWindow {
   std::optional<FrameLoop> loop_;
 };
 
-// Why no window can be opened here, or "" when one can be tried.
+// Why no window can be opened here, or "" when one can be tried. On Linux
+// SDL is told which kind of display to use, so that it does not try the
+// other and print that one's complaints first.
 std::string noDisplayReason() {
 #if defined(__linux__)
-  if (!SDL_getenv("SDL_VIDEODRIVER") && !SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY")) {
-    return "no display (DISPLAY is not set); use --headless to play without a window";
-  }
+  if (SDL_getenv("SDL_VIDEODRIVER")) return {};
+  const bool x11 = SDL_getenv("DISPLAY"), wayland = SDL_getenv("WAYLAND_DISPLAY");
+  if (!x11 && !wayland) return "no display (DISPLAY is not set); use --headless to play without a window";
+  if (x11 != wayland) SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 ? "x11" : "wayland");
 #endif
   return {};
+}
+
+// Why SDL could not start its video: the display that did not answer, if
+// there is one to name.
+std::string unreachableReason() {
+#if defined(__linux__)
+  if (!SDL_getenv("SDL_VIDEODRIVER")) {
+    if (const char* display = SDL_getenv("DISPLAY")) return "cannot reach the display " + quote(display);
+    if (const char* display = SDL_getenv("WAYLAND_DISPLAY")) return "cannot reach the display " + quote(display);
+  }
+#endif
+  return SDL_GetError();
+}
+
+// The largest scale up to `wanted` at which the window, with room for its
+// frame and title bar, fits the display's usable area (at least 1).
+int fittingScale(int wanted) {
+  constexpr int frameWidth = 8, frameHeight = 32;  // a usual border and title bar
+  SDL_Rect usable;
+  if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return wanted;
+  const int fits = std::min((usable.w - frameWidth) / form::width, (usable.h - frameHeight) / form::height);
+  return std::clamp(fits, 1, wanted);
 }
 
 }  // namespace
@@ -210,7 +237,7 @@ int runWindow(const WindowOptions& options, const Assets& assets) {
   SDL_SetHint(SDL_HINT_WINDOWS_DPI_SCALING, "1");
   SdlVideo video;
   if (!video.ok) {
-    std::cerr << "zorbly: cannot open a window: " << SDL_GetError() << '\n';
+    std::cerr << "zorbly: cannot open a window: " << unreachableReason() << '\n';
     return 1;
   }
   // SDL falls back to drivers that show nothing; only take them when asked to.
@@ -231,10 +258,14 @@ int runWindow(const WindowOptions& options, const Assets& assets) {
     }
     recorder.emplace(recordFile, std::cerr, options.record);
   }
+  const int scale = fittingScale(options.scale);
+  if (scale < options.scale) {
+    std::cerr << "zorbly: --scale " << options.scale << " does not fit the screen; using " << scale << '\n';
+  }
   const std::string caption(form::caption);
   // Resizable and fullscreen at will; the field is scaled to fit (presenter.h).
   WindowPtr window(SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    form::width * options.scale, form::height * options.scale,
+                                    form::width * scale, form::height * scale,
                                     SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI),
                    SDL_DestroyWindow);
   if (!window) {
@@ -243,9 +274,16 @@ int runWindow(const WindowOptions& options, const Assets& assets) {
   }
   SDL_SetWindowMinimumSize(window.get(), form::width, form::height);
   watchDisplayErrors();
+  watchWindow(window.get());
   if (SurfacePtr icon = iconSurface(assets.pictures.icon())) SDL_SetWindowIcon(window.get(), icon.get());
-  GameWindow game(window.get(), options, assets, recorder ? &*recorder : nullptr);
-  return game.run();
+  int status = 0;
+  {
+    GameWindow game(window.get(), options, assets, recorder ? &*recorder : nullptr);
+    status = game.run();
+  }
+  window.reset();
+  settleDisplayErrors();
+  return status;
 }
 
 }  // namespace zorbly

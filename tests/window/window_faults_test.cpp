@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 
 #include "game_window.h"
 
@@ -26,10 +27,25 @@ TEST_F(GameOver, TheBoxShowsOverTheFlashAndDismissingItEndsWithStatusZero) {
   const XConnection::Window box = x_.findWindow(boxTitle, gameOverTimeout);
   ASSERT_NE(box, 0UL) << "no \"" << boxTitle << "\" box; game " << gameState() << "\n"
                       << x_.describeTopLevelWindows();
+  // With no window manager to place it, the game puts its box over the
+  // middle of its window, inside the screen, and gives it its class.
+  EXPECT_TRUE(pollUntil([&] { return x_.wmClass(box) == "zorbly/Zorbly"; }, drawTimeout))
+      << x_.wmClass(box).value_or("no class");
   savePng(x_.captureRoot(), dir_ + "/with-box.png");
-  // The flash covers the ship (at 30, so rows 50..69) while the box is up.
-  const Image field = x_.capture(window_);
-  ASSERT_TRUE(field.valid());
+  const auto at = x_.geometry(box), game = x_.geometry(window_);
+  ASSERT_TRUE(at && game);
+  EXPECT_LE(std::abs((at->x + at->width / 2) - (game->x + game->width / 2)), 1) << at->x << "," << at->y;
+  EXPECT_LE(std::abs((at->y + at->height / 2) - (game->y + game->height / 2)), 1) << at->x << "," << at->y;
+  EXPECT_TRUE(at->x >= 0 && at->y >= 0 && at->x + at->width <= 640 && at->y + at->height <= 480);
+
+  // The flash covers the ship (at 30, so rows 50..69) while the box is up:
+  // seen with the box moved aside (the game paints what it uncovers).
+  x_.move(box, 0, 480 - at->height);
+  Image field;
+  pollUntil([&] {
+    field = x_.capture(window_);
+    return field.valid() && countIn(field, 2, 21, 50, 69, fiery) >= 20;
+  }, drawTimeout);
   EXPECT_GE(countIn(field, 2, 21, 50, 69, fiery), 20) << "no flash over the ship behind the box";
   EXPECT_TRUE(game_.running()) << "the program ended before the box was dismissed";
 
@@ -61,6 +77,44 @@ TEST_F(GameWindow, LosingTheDisplayEndsTheProgramWithOneLine) {
   EXPECT_TRUE(status->exited) << status->describe();
   EXPECT_NE(status->code, 0);
   EXPECT_EQ(readFile(dir_ + "/stderr.txt"), "zorbly: lost the connection to the display\n");
+}
+
+// The box lives in a child process of the game's: still only one line.
+TEST_F(GameOver, LosingTheDisplayUnderTheBoxIsSaidOnce) {
+  ASSERT_NE(x_.findWindow(boxTitle, gameOverTimeout), 0UL) << "no box; game " << gameState();
+  x_.close();
+  xvfb_.process().signal(SIGKILL);
+  const auto status = game_.waitExit(seconds(2));
+  ASSERT_TRUE(status.has_value()) << "still running 2 s after the display server died";
+  EXPECT_TRUE(status->exited && status->code == 1) << status->describe();
+  EXPECT_EQ(readFile(dir_ + "/stderr.txt"), "zorbly: lost the connection to the display\n");
+}
+
+// Another program destroying the window (`xdotool windowclose`) ends the
+// game as closing it does: at once, silently, with status 0.
+TEST_F(GameWindow, AWindowDestroyedByAnotherProgramEndsTheGame) {
+  waitForShip();
+  x_.destroy(window_);
+  const auto status = game_.waitExit(exitTimeout);
+  ASSERT_TRUE(status.has_value()) << "still running without its window";
+  EXPECT_TRUE(status->ok()) << status->describe();
+  EXPECT_EQ(readFile(dir_ + "/stderr.txt"), "");
+}
+
+TEST(GameWithoutItsDisplay, NamesTheDisplayItCouldNotReachInOneLine) {
+  const std::string dir = outputDir();
+  SpawnOptions options;
+  options.argv = {ZORBLY_EXE, "--seed", "1"};
+  options.env = environmentWithout({"DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"},
+                                   {"DISPLAY=:9876"});
+  options.stderrPath = dir + "/stderr.txt";
+  ChildProcess game;
+  std::string error;
+  ASSERT_TRUE(game.spawn(options, error)) << error;
+  const auto status = game.waitExit(exitTimeout);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(status->exited && status->code == 1) << status->describe();
+  EXPECT_EQ(readFile(dir + "/stderr.txt"), "zorbly: cannot open a window: cannot reach the display ':9876'\n");
 }
 
 TEST_F(GameWindow, InterruptAndTerminateEndTheProgramCleanly) {

@@ -47,7 +47,9 @@ class UnderAWindowManager : public ::testing::Test {
     game.stderrPath = dir_ + "/stderr.txt";
     ASSERT_TRUE(game_.spawn(game, error)) << error;
     window_ = x_.findClientWindow(caption, windowTimeout, game_.pid());
-    ASSERT_NE(window_, 0UL) << "no game window; " << readFile(dir_ + "/stderr.txt");
+    ASSERT_NE(window_, 0UL) << "no game window; game "
+                            << (game_.running() ? "still running" : game_.status() ? game_.status()->describe() : "?")
+                            << "; " << readFile(dir_ + "/stderr.txt") << x_.describeTopLevelWindows();
   }
 
   void TearDown() override {

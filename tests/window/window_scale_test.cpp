@@ -27,6 +27,8 @@ bool fiery(Rgb p) { return p.r >= 150 && p.g <= 200 && p.b <= 80 && p.r > p.g + 
 XConnection::Window boxApart(XConnection& x, XConnection::Window game) {
   const XConnection::Window box = x.findWindow("GAME OVER", gameOverTimeout);
   if (!box) return 0;
+  // The game places its box itself first, and marks it with its class.
+  pollUntil([&] { return x.wmClass(box).has_value(); }, drawTimeout, milliseconds(10));
   x.move(game, 0, 0);
   if (auto g = x.geometry(box)) x.move(box, screenWidth - g->width, screenHeight - g->height);
   return box;
@@ -106,6 +108,21 @@ TEST_F(ScaledWindow, ClientAreaIs360AndEachFieldPixelIsA3x3Block) {
   savePng(small, dir_ + "/scale1.png");
   ASSERT_EQ(small.width, fieldSize);
   EXPECT_EQ(difference(big, placed(small, 3, 0, 0, 360, 360)), "") << "see " << dir_;
+}
+
+// Asked for more than the screen holds, the window opens at the largest
+// whole scale that leaves room for a title bar, and says so.
+class TooLargeWindow : public GameWindow {
+ protected:
+  TooLargeWindow() { extraArguments_ = {"--scale", "16"}; }
+};
+
+TEST_F(TooLargeWindow, OpensAtTheLargestScaleThatFitsTheScreen) {
+  const auto g = x_.geometry(window_);
+  ASSERT_TRUE(g.has_value());
+  EXPECT_EQ(g->width, 360);
+  EXPECT_EQ(g->height, 360);
+  EXPECT_EQ(readFile(dir_ + "/stderr.txt"), "zorbly: --scale 16 does not fit the screen; using 3\n");
 }
 
 TEST_F(GameWindow, ResizedWindowShowsTheFieldAtTheLargestWholeScaleCentredOnBlack) {

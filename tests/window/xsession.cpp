@@ -570,6 +570,15 @@ std::optional<long> XConnection::netWmPid(Window w) {
   return pid;
 }
 
+std::optional<std::string> XConnection::wmClass(Window w) {
+  XClassHint hint{};
+  if (!XGetClassHint(dpy(display_), w, &hint)) return std::nullopt;
+  std::string both = std::string(hint.res_name ? hint.res_name : "") + "/" + (hint.res_class ? hint.res_class : "");
+  if (hint.res_name) XFree(hint.res_name);
+  if (hint.res_class) XFree(hint.res_class);
+  return both;
+}
+
 XConnection::Window XConnection::findWindow(const std::string& name, milliseconds timeout, int pid) {
   return findNamed(*this, [&] { return topLevel(dpy(display_)); }, name, timeout, pid);
 }
@@ -645,6 +654,11 @@ bool XConnection::requestClose(Window w) {
   const Status sent = XSendEvent(d, w, False, NoEventMask, &e);
   XSync(d, False);
   return sent != 0;
+}
+
+void XConnection::destroy(Window w) {
+  XDestroyWindow(dpy(display_), w);
+  XSync(dpy(display_), False);
 }
 
 bool XConnection::resize(Window w, int width, int height) {

@@ -155,6 +155,7 @@ class XConnection {
   std::optional<std::string> wmName(Window w);      // WM_NAME
   std::optional<std::string> netWmName(Window w);   // _NET_WM_NAME (UTF-8)
   std::optional<long> netWmPid(Window w);           // _NET_WM_PID
+  std::optional<std::string> wmClass(Window w);     // WM_CLASS: "name/class"
   struct Geometry {
     int x = 0, y = 0, width = 0, height = 0;
     bool viewable = false;
@@ -180,6 +181,9 @@ class XConnection {
   // A WM_PROTOCOLS / WM_DELETE_WINDOW client message, as a window manager
   // sends when its close button is clicked.
   bool requestClose(Window w);
+
+  // Destroys another client's window, as `xdotool windowclose` does.
+  void destroy(Window w);
 
   // Resizes the window as a user dragging its border would (with no window
   // manager the request is carried out as it stands).
