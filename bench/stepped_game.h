@@ -50,7 +50,7 @@ class SteppedGame {
   void step() {
     if (!session_->running()) start();
     if (auto key = keys_.next()) {
-      session_->flush();  // the `tick N` before the key event ends here
+      if (trace_) session_->flush();  // the `tick N` before the key event ends here
       session_->apply(*key);
     }
     session_->apply(frame_);

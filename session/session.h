@@ -83,7 +83,7 @@ class Session {
   std::string buffer_;
   TraceServices tracer_;
   GameState state_;
-  Framebuffer frame_{};
+  Framebuffer frame_;  // written whole by picture()
   CommandSink* sink_;
   void (*writeShot_)(const std::string& file, std::string_view png);
   bool traceable_;
