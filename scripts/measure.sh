@@ -6,7 +6,7 @@
 # Builds the release build if needed (build/, or BUILD_DIR), runs the
 # benchmarks (bench/), measures the headless mode's peak memory with GNU time,
 # then starts its own Xvfb and plays a long game in the window (a script of
-# the tests' autopilot, shown with --replay) for 10 s and for 60 s with
+# the tests' pilot, shown with --replay) for 10 s and for 60 s with
 # --stats. The figures that the other work on the machine can disturb are
 # repeated: the benchmarks five times (the table shows the median and the
 # spread), the start-up seven times (the median).
@@ -120,7 +120,7 @@ stats_within() {
   awk '/zorbly: stats:/ { gsub(",|%", ""); for (i = 1; i < NF; ++i) if ($i == "within") { print $(i + 3); exit } }' "$1"
 }
 
-# play SECONDS LOG: plays the autopilot's game in the window, ends it with
+# play SECONDS LOG: plays the pilot's game in the window, ends it with
 # SIGTERM after SECONDS of play (counted from the first frame), and leaves
 # in $play_ns the nanoseconds from the start of the process to SIGTERM, in
 # $steady_cpu_ns the CPU time of its seconds 2 to 12 (when SECONDS >= 12) and
