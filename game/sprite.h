@@ -2,8 +2,8 @@
 // How the game names a sprite: a kind and, for the members of a sprite array,
 // an index. `tekki(2)` or `boss(0)` read as they do on the design sheet.
 // A name is only a request: whether such a sprite exists is decided when a
-// service looks it up (the window description, scene/layout.h), and asking for one that does not is a
-// fatal error.
+// service looks it up in the window description (scene/layout.h), and asking
+// for one that does not is a fatal error.
 
 #include <cstdint>
 #include <string>
