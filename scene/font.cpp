@@ -6,6 +6,7 @@
 #include "assets/font_map.h"
 #include "scene/fatal.h"
 #include "scene/png.h"
+#include "scene/utf8.h"
 
 namespace zorbly {
 
@@ -14,47 +15,12 @@ namespace {
 constexpr Pixel white = 0xFFFFFF;
 constexpr Pixel black = 0x000000;
 
-// The next character of `s` from `at`, which moves past it. A byte that does
-// not start a well-formed UTF-8 sequence is taken alone, as U+FFFD.
-char32_t nextCharacter(std::string_view s, std::size_t& at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-  const unsigned char lead = byte(at);
-  int length = 0;
-  char32_t c = 0;
-  if (lead < 0x80) {
-    ++at;
-    return lead;
-  }
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    c = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    c = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    c = lead & 0x07;
-  }
-  if (length == 0 || at + length > s.size()) {
-    ++at;
-    return 0xFFFD;
-  }
-  for (int i = 1; i < length; ++i) {
-    const unsigned char next = byte(at + i);
-    if ((next & 0xC0) != 0x80) {
-      ++at;
-      return 0xFFFD;
-    }
-    c = c << 6 | (next & 0x3F);
-  }
-  // Overlong forms, surrogates and values past U+10FFFF are not characters.
-  constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (c < smallest[length] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
-    ++at;
-    return 0xFFFD;
-  }
-  at += length;
-  return c;
+// The next character of `s` from `at`, which moves past it; a byte that does
+// not start a well-formed sequence is taken alone, as U+FFFD (drawn as a box).
+char32_t characterAt(std::string_view s, std::size_t& at) {
+  if (auto c = nextCharacter(s, at)) return *c;
+  ++at;
+  return 0xFFFD;
 }
 
 }  // namespace
@@ -86,7 +52,7 @@ int Font::lineHeight() const { return font_map::lineSkip; }
 
 int Font::width(std::string_view utf8) const {
   int width = 0;
-  for (std::size_t at = 0; at < utf8.size();) width += font_map::advance[cell(nextCharacter(utf8, at))];
+  for (std::size_t at = 0; at < utf8.size();) width += font_map::advance[cell(characterAt(utf8, at))];
   return width;
 }
 
@@ -100,7 +66,7 @@ Rows Font::draw(std::string_view utf8, int x, int y, Framebuffer& layer) const {
   }
   int pen = x;
   for (std::size_t at = 0; at < utf8.size() && pen < form::width;) {
-    const int c = cell(nextCharacter(utf8, at));
+    const int c = cell(characterAt(utf8, at));
     const int cellX = c % font_map::columns * font_map::cellWidth;
     const int cellY = c / font_map::columns * font_map::cellHeight;
     const int x0 = std::max(pen, 0), x1 = std::min(pen + font_map::cellWidth, form::width);
