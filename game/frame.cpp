@@ -1,5 +1,5 @@
-#include <charconv>
 #include <cmath>
+#include <cstdio>
 
 #include "game/handlers.h"
 #include "game/phases.h"
@@ -7,10 +7,11 @@
 namespace zorbly {
 
 std::string scoreLine(double score) {
+  // Points are whole numbers, written as such: "SCORE 57".
   char digits[32];
-  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, std::fabs(score));
+  const int length = std::snprintf(digits, sizeof digits, "%.15g", std::fabs(score));
   std::string line = score < 0 ? "SCORE-" : "SCORE ";
-  line.append(digits, end);
+  line.append(digits, static_cast<std::size_t>(length));
   return line;
 }
 

@@ -5,7 +5,10 @@
 #   eval "$(scripts/web-tools.sh)"
 #
 # Installs with apt-get, only what is missing: Debian's emscripten (em++),
-# nodejs, npm (only when there is no `npm` at all) and chromium. Then runs
+# nodejs, npm (only when there is no `npm` at all) and chromium, and what the
+# browser build and its tests need beside them: cmake, make and g++ (the
+# native programs the tests compare with), the header-only libraries of the
+# core (libstb-dev, libcli11-dev) and GoogleTest (libgtest-dev). Then runs
 # `npm ci` in web/ when web/node_modules is missing or was installed from
 # another web/package-lock.json; nothing downloads a browser (the tests drive
 # /usr/bin/chromium).
@@ -14,7 +17,8 @@
 #   export NODE_PATH=/usr/share/nodejs...  when the `node` on PATH is not
 #       Debian's and so cannot find the acorn parser emscripten's tools use;
 #   export EM_CACHE=DIR EM_FROZEN_CACHE=  when em++ cannot compile and link a
-#       C++ program with -fexceptions from Debian's (read-only, frozen) cache
+#       C++ program with -fwasm-exceptions (what the build uses) from Debian's
+#       (read-only, frozen) cache
 #       as this user; DIR is a writable copy in
 #       ${ZORBLY_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zorbly}/emscripten that
 #       em++ may add the libraries it lacks to.
@@ -49,7 +53,7 @@ installed() {
 
 # --- Debian packages ---------------------------------------------------------
 missing=""
-for p in emscripten nodejs chromium; do
+for p in emscripten nodejs chromium cmake make g++ libstb-dev libcli11-dev libgtest-dev; do
   installed "$p" || missing="$missing $p"
 done
 # npm comes with some nodejs builds (NodeSource's); Debian's is a package of
@@ -86,14 +90,14 @@ em_works() {
     >"$dir/t.cpp"
   ok=0
   (cd "$dir" && env ${node_path:+NODE_PATH="$node_path"} "$@" \
-     em++ -std=c++20 -O2 -fexceptions t.cpp -o t.js >log 2>&1) || ok=1
+     em++ -std=c++20 -O2 -fwasm-exceptions t.cpp -o t.js >log 2>&1) || ok=1
   [ "$ok" -eq 0 ] || cp "$dir/log" "$cache/em-check.log" 2>/dev/null || true
   rm -rf "$dir"
   return "$ok"
 }
 
 version=$(dpkg-query -W -f='${Version}' emscripten)
-stamp="$cache/web-tools/em-$version-$(id -u)"
+stamp="$cache/web-tools/em-$version-$(id -u)-wasm-exceptions"
 mkdir -p "$cache/web-tools"
 if [ ! -f "$stamp" ]; then
   if em_works; then

@@ -98,11 +98,13 @@ export function launch(options = {}) {
 // Opens url in a new context with the given viewport (DESKTOP, PHONE, or
 // { width, height, deviceScaleFactor, isMobile, hasTouch }). errors collects
 // console errors and uncaught exceptions of the page as strings; log, every
-// console message (emscripten reports some failures as warnings).
-export async function openPage(browser, url, viewport = DESKTOP) {
+// console message (emscripten reports some failures as warnings). prepare,
+// if given, is awaited with the page before it loads (page.clock.install()).
+export async function openPage(browser, url, viewport = DESKTOP, prepare = null) {
   const { width, height, ...rest } = viewport;
   const context = await browser.newContext({ viewport: { width, height }, ...rest });
   const page = await context.newPage();
+  if (prepare) await prepare(page);
   const errors = [];
   const log = [];
   page.on('console', (m) => {

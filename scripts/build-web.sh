@@ -1,0 +1,49 @@
+#!/bin/sh
+# Builds Zorbly for the browser with Debian's emscripten and leaves a static
+# site in dist/web/:
+#
+#   index.html, page.js, zorbly.js, zorbly.wasm, favicon.png   the page
+#   zorbly-headless.js, zorbly-headless.wasm                   the headless program for node
+#
+#   scripts/build-web.sh          # then scripts/serve-web.sh, and open the address it prints
+#
+# Installs what is missing first (scripts/web-tools.sh). The build folder is
+# build-web/ (BUILD_DIR to change it). Nothing the page loads comes from
+# anywhere but dist/web/.
+set -eu
+cd "$(dirname "$0")/.."
+
+build=${BUILD_DIR:-build-web}
+case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
+dist=dist/web
+
+say() { printf 'build-web: %s\n' "$*" >&2; }
+
+tools=$(scripts/web-tools.sh) || { say "the tools could not be installed"; exit 1; }
+eval "$tools"
+
+# The core's header-only libraries live with the machine's own headers. Under
+# emscripten they are named one by one: the folder that holds them also holds
+# the machine's C library, which must not stand in for emscripten's.
+stb=/usr/include/stb
+[ -f "$stb/stb_image.h" ] || { say "no $stb/stb_image.h (package libstb-dev)"; exit 1; }
+[ -f /usr/include/CLI/CLI.hpp ] || { say "no /usr/include/CLI/CLI.hpp (package libcli11-dev)"; exit 1; }
+mkdir -p "$build/host-include"
+ln -sfn /usr/include/CLI "$build/host-include/CLI"
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  say "configuring $build"
+  emcmake cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
+    -DSTB_INCLUDE_DIR="$stb" -DCLI11_INCLUDE_DIR="$build/host-include" >"$build/configure.log" 2>&1 \
+    || { cat "$build/configure.log" >&2; say "configuring failed"; exit 1; }
+fi
+say "building in $build"
+cmake --build "$build" -j "$(nproc)" --target zorbly-page zorbly-headless
+
+rm -rf "$dist"
+mkdir -p "$dist"
+site="$build/web/site"
+for f in index.html page.js favicon.png zorbly.js zorbly.wasm zorbly-headless.js zorbly-headless.wasm; do
+  cp "$site/$f" "$dist/$f"
+done
+say "the page is in $dist/ (scripts/serve-web.sh serves it)"

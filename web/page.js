@@ -1,0 +1,358 @@
+// The page around the game: loads the game (zorbly.js, built from
+// page_main.cpp), runs the frames due from requestAnimationFrame (64 a second
+// whatever the display's rate: the game's frame loop keeps the time), draws
+// the 120x120 field at the largest whole scale that fits, and turns keys,
+// touch buttons and gamepads into the desktop's virtual-key codes. The game
+// waits for the first key or touch; the game-over box is a <dialog>.
+//
+// window.zorbly tells tools and tests how the page stands: phase, frames
+// run in this game, and when the page became ready, the first game began and
+// its first frame was drawn.
+
+import createZorbly from './zorbly.js';
+
+const SIZE = 120;                       // the field, in field pixels
+const UP = 38, DOWN = 40, Z = 90;       // virtual-key codes, as on the desktop
+// Keys whose default action scrolls: space, page up and down, end, home, the arrows.
+const SCROLLING = new Set([32, 33, 34, 35, 36, 37, 38, 39, 40]);
+// zorbly_status() bits.
+const RUNNING = 2, BOX = 8;
+
+const $ = (id) => document.getElementById(id);
+const field = $('field'), stage = $('stage'), statusLine = $('status'), again = $('again');
+const box = $('box'), boxTitle = $('box-title'), boxPrompt = $('box-prompt');
+const context = field.getContext('2d', { alpha: false });
+
+const touch = matchMedia('(any-pointer: coarse)').matches || navigator.maxTouchPoints > 0;
+document.documentElement.classList.toggle('touch', touch);
+const PRESS_ANY_KEY = touch ? 'Press any key or touch the screen' : 'Press any key';
+
+// loading -> waiting (for the first key) -> playing -> box -> over, and
+// Play again -> playing. After the ending, stopped: keys still go to the game.
+// failed: a message says why, and nothing runs.
+let phase = 'loading';
+let game = null;          // the module
+let image = null;         // the field's pixels in the module's memory
+let seedText = null;      // ?seed=N, as given
+let frameRequest = 0;
+let gamepadsConnected = 0;
+const held = new Uint8Array(256);   // keys held down on the keyboard
+const pads = [];                    // per gamepad: what it holds
+const timings = { ready: null, began: null, firstFrame: null };   // ms since navigation
+const decoder = new TextDecoder();
+
+window.zorbly = Object.freeze({
+  get phase() { return phase; },
+  get frames() { return game ? game._zorbly_frames() : 0; },
+  timings,
+});
+
+// --- talking to the game ------------------------------------------------------
+
+function text(length) {
+  const at = game._zorbly_text();
+  return decoder.decode(game.HEAPU8.subarray(at, at + length));
+}
+
+// A result of the game's functions: minus a message's length is a failure.
+function check(result) {
+  if (result < 0) throw new Error(text(-result));
+  return result;
+}
+
+function fail(message) {
+  phase = 'failed';
+  setStatus(message);
+  statusLine.classList.add('failed');
+  again.hidden = true;
+  stopFrames();
+}
+
+// Runs fn; a failure inside stops the page with its message.
+function safely(fn) {
+  try {
+    fn();
+  } catch (e) {
+    fail(`Zorbly stopped: ${e.message}`);
+  }
+}
+
+function setStatus(message) {
+  if (statusLine.textContent !== message) statusLine.textContent = message;
+}
+
+const now = () => performance.now() * 1000;   // microseconds
+
+function newGame() {
+  let result;
+  if (seedText === null) {
+    result = game._zorbly_new_game(0, 0);
+  } else {
+    const bytes = new TextEncoder().encode(seedText);
+    const at = game._malloc(bytes.length + 1);
+    game.HEAPU8.set(bytes, at);
+    result = game._zorbly_new_game(at, bytes.length);
+    game._free(at);
+  }
+  if (result < 0) {
+    fail(`Bad address: ${text(-result)} (?seed=N fixes the seed).`);
+    return false;
+  }
+  draw();
+  return true;
+}
+
+function begin() {
+  if (timings.began === null) timings.began = performance.now();
+  check(game._zorbly_begin(now()));
+  phase = 'playing';
+  setStatus('');
+  requestFrame();
+}
+
+const playing = () => phase === 'playing' || phase === 'stopped';
+
+// A key or button pressed: the first starts the game.
+function press(code) {
+  safely(() => {
+    if (phase === 'waiting') begin();
+    if (playing()) check(game._zorbly_key(1, code));
+  });
+}
+
+function release(code) {
+  safely(() => {
+    if (playing()) check(game._zorbly_key(0, code));
+  });
+}
+
+// --- frames ---------------------------------------------------------------------
+
+function draw() {
+  context.putImageData(image, 0, 0);
+}
+
+function requestFrame() {
+  if (!frameRequest && !document.hidden) frameRequest = requestAnimationFrame(onFrame);
+}
+
+function stopFrames() {
+  if (frameRequest) cancelAnimationFrame(frameRequest);
+  frameRequest = 0;
+}
+
+// Once per display frame while the game runs (or a gamepad is plugged in);
+// allocates nothing.
+function onFrame() {
+  frameRequest = 0;
+  try {
+    if (gamepadsConnected > 0) pollGamepads();
+    if (phase === 'playing') runDue();
+  } catch (e) {
+    fail(`Zorbly stopped: ${e.message}`);
+    return;
+  }
+  if (phase === 'playing' || gamepadsConnected > 0) requestFrame();
+}
+
+function runDue() {
+  const frames = check(game._zorbly_run_due(now()));
+  const status = game._zorbly_status();
+  if (frames > 0) {
+    draw();
+    if (timings.firstFrame === null) timings.firstFrame = performance.now();
+  }
+  if (status & BOX) {
+    showBox();
+  } else if (!(status & RUNNING)) {
+    phase = 'stopped';   // the ending: the picture stays
+    again.hidden = false;
+  }
+}
+
+// The game-over box, over the field as the last frame left it.
+function showBox() {
+  const [title, prompt] = text(game._zorbly_take_box()).split('\0');
+  boxTitle.textContent = title;
+  boxPrompt.textContent = prompt ?? '';
+  phase = 'box';
+  box.showModal();
+}
+
+box.addEventListener('close', () => {
+  phase = 'over';
+  again.hidden = false;
+  again.focus();
+});
+
+again.addEventListener('click', () => {
+  if (phase !== 'over' && phase !== 'stopped') return;
+  again.hidden = true;
+  releaseAll();
+  safely(() => {
+    if (newGame()) begin();
+  });
+});
+
+// --- keyboard ---------------------------------------------------------------------
+
+addEventListener('keydown', (e) => {
+  if (box.open) return;
+  const code = e.keyCode;
+  if (!(code > 0 && code < 256)) return;
+  const onButton = e.target instanceof HTMLButtonElement;
+  if (SCROLLING.has(code) && !(onButton && code === 32)) e.preventDefault();
+  if (onButton && (code === 13 || code === 32)) return;  // the button's own
+  held[code] = 1;
+  press(code);   // auto-repeat presses again, as on the desktop
+});
+
+addEventListener('keyup', (e) => {
+  const code = e.keyCode;
+  if (!(code > 0 && code < 256) || !held[code]) return;
+  held[code] = 0;
+  release(code);
+});
+
+// Keys let go of while the page is not looking are let go of here.
+function releaseAll() {
+  for (let code = 1; code < 256; ++code) {
+    if (!held[code]) continue;
+    held[code] = 0;
+    release(code);
+  }
+  for (const letGo of padReleases) letGo();
+}
+
+addEventListener('blur', releaseAll);
+document.addEventListener('visibilitychange', () => {
+  if (document.hidden) {
+    releaseAll();
+    stopFrames();   // frames resume where they are due, without catching up
+  } else if (phase === 'playing' || gamepadsConnected > 0) {
+    requestFrame();
+  }
+});
+
+// --- touch buttons -------------------------------------------------------------------
+
+const padReleases = [];
+for (const button of document.querySelectorAll('.pad button')) {
+  const code = Number(button.dataset.key);
+  const pointers = new Set();   // several fingers may hold one button
+  const up = (e) => {
+    if (!pointers.delete(e.pointerId) || pointers.size > 0) return;
+    button.classList.remove('held');
+    release(code);
+  };
+  button.addEventListener('pointerdown', (e) => {
+    e.preventDefault();   // no focus, no mouse events after the touch
+    if (pointers.has(e.pointerId)) return;
+    button.setPointerCapture(e.pointerId);
+    pointers.add(e.pointerId);
+    if (pointers.size > 1) return;
+    button.classList.add('held');
+    press(code);
+  });
+  button.addEventListener('pointerup', up);
+  button.addEventListener('pointercancel', up);
+  button.addEventListener('lostpointercapture', up);
+  button.addEventListener('contextmenu', (e) => e.preventDefault());
+  padReleases.push(() => {
+    if (pointers.size === 0) return;
+    pointers.clear();
+    button.classList.remove('held');
+    release(code);
+  });
+}
+
+// A touch or click anywhere starts the game too.
+addEventListener('pointerdown', () => {
+  if (phase === 'waiting') safely(begin);
+});
+
+// --- gamepads (standard mapping): D-pad up and down, the left stick past
+// half way (let go below a quarter), the south button as Z ------------------------
+
+addEventListener('gamepadconnected', () => {
+  ++gamepadsConnected;
+  requestFrame();
+});
+
+addEventListener('gamepaddisconnected', (e) => {
+  gamepadsConnected = Math.max(0, gamepadsConnected - 1);
+  const pad = pads[e.gamepad.index];
+  if (!pad) return;
+  if (pad.up || pad.stick < 0) release(UP);
+  if (pad.down || pad.stick > 0) release(DOWN);
+  if (pad.south) release(Z);
+  pads[e.gamepad.index] = undefined;
+});
+
+function padButton(gamepad, pad, name, index, code) {
+  const down = Boolean(gamepad.buttons[index]?.pressed);
+  if (down === pad[name]) return;
+  pad[name] = down;
+  if (down) press(code); else release(code);
+}
+
+function pollGamepads() {
+  for (const gamepad of navigator.getGamepads()) {
+    if (!gamepad || !gamepad.connected || gamepad.mapping !== 'standard') continue;
+    const pad = (pads[gamepad.index] ??= { up: false, down: false, south: false, stick: 0 });
+    padButton(gamepad, pad, 'up', 12, UP);
+    padButton(gamepad, pad, 'down', 13, DOWN);
+    padButton(gamepad, pad, 'south', 0, Z);
+    const y = gamepad.axes[1] ?? 0;
+    const stick = y <= -0.5 ? -1 : y >= 0.5 ? 1
+      : pad.stick < 0 && y <= -0.25 ? -1 : pad.stick > 0 && y >= 0.25 ? 1 : 0;
+    if (stick === pad.stick) continue;
+    if (pad.stick !== 0) release(pad.stick < 0 ? UP : DOWN);
+    if (stick !== 0) press(stick < 0 ? UP : DOWN);
+    pad.stick = stick;
+  }
+}
+
+// --- scaling: a whole number of screen pixels for each field pixel ------------------
+
+function fit() {
+  const ratio = devicePixelRatio || 1;
+  const area = stage.getBoundingClientRect();
+  const width = area.width * ratio, height = area.height * ratio;
+  const scale = Math.max(1, Math.floor(Math.min(width, height) / SIZE + 1e-6));
+  const size = SIZE * scale;   // screen pixels
+  // On whole screen pixels, centred; a stage smaller than the field shows its middle.
+  const left = Math.round(area.left * ratio) + Math.floor((width - size) / 2);
+  const top = Math.round(area.top * ratio) + Math.floor((height - size) / 2);
+  field.style.width = field.style.height = `${size / ratio}px`;
+  field.style.left = `${left / ratio}px`;
+  field.style.top = `${top / ratio}px`;
+}
+
+new ResizeObserver(fit).observe(stage);
+addEventListener('resize', fit);
+fit();
+
+// --- start ------------------------------------------------------------------------------
+
+async function start() {
+  if (location.protocol === 'file:') return;   // said by index.html
+  const seeds = new URLSearchParams(location.search).getAll('seed');
+  if (seeds.length > 1) return fail('Bad address: give the seed once (?seed=N).');
+  if (seeds.length === 1) seedText = seeds[0];
+  try {
+    game = await createZorbly();
+  } catch (e) {
+    console.error(e);
+    return fail('Zorbly cannot start: its game code (zorbly.wasm) did not load or does not run in this browser.');
+  }
+  image = new ImageData(new Uint8ClampedArray(game.HEAPU8.buffer, game._zorbly_pixels(), SIZE * SIZE * 4), SIZE, SIZE);
+  safely(() => {
+    if (!newGame()) return;
+    phase = 'waiting';
+    setStatus(PRESS_ANY_KEY);
+    timings.ready = performance.now();
+  });
+}
+
+start();

@@ -1,0 +1,231 @@
+// The game in the browser page: one Session and its FrameLoop behind a few
+// functions that the page's script (page.js) calls. The script owns the
+// clock (requestAnimationFrame), the keys, the touch buttons, the gamepads
+// and the game-over dialog; this side runs the frames due and hands over the
+// play field as RGBA bytes, composed once per drawn frame.
+//
+// Every function catches what the core throws: a failure comes back as a
+// negative number, minus the length of a one-line message left in
+// zorbly_text(). Nothing here allocates in a frame.
+
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <ostream>
+#include <streambuf>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "scene/framebuffer.h"
+#include "scene/scene.h"
+#include "session/frame_loop.h"
+#include "session/script.h"
+#include "session/session.h"
+
+namespace zorbly {
+namespace {
+
+// Frames are timed in microseconds of the page's performance.now().
+constexpr std::uint64_t microsecondsPerSecond = 1'000'000;
+
+// The page plays with the trace off: nothing is ever written.
+struct NoOutput : std::streambuf {
+  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+// The page shows no files: a shot (only a replay could ask) writes nothing.
+void writeNoShot(const std::string&, std::string_view) {}
+
+class Page;
+
+// The game-over box: the frame that shows it is the last one (the game ends
+// right after it), so the box only takes note and puts that picture, the
+// flash over the ship, in the pixels. The page shows its dialog once the
+// frame is over.
+class PageBox : public MessageBox {
+ public:
+  explicit PageBox(Page& page) : page_(page) {}
+  void show(std::string_view prompt, int buttons, std::string_view title) override;
+
+  bool pending = false;
+  std::string title, prompt;
+
+ private:
+  Page& page_;
+};
+
+class Page {
+ public:
+  // Messages for the page: a failure's reason, the box's title and prompt.
+  std::array<char, 4096> text{};
+  // The play field as the canvas takes it: R, G, B, A per pixel.
+  alignas(4) std::array<std::uint8_t, form::width * form::height * 4> pixels{};
+
+  // A new game, not yet started: decodes the pictures the first time. The
+  // seed is the one the page's address gives, if any.
+  void newGame(std::optional<std::uint64_t> seed) {
+    if (!assets_) assets_.emplace();
+    loop_.reset();
+    session_.reset();
+    box_.pending = false;
+    session_.emplace(*assets_, out_,
+                     SessionOptions{.seed = seed, .trace = false, .box = &box_, .sink = nullptr, .writeShot = writeNoShot});
+    session_->start();
+    present();
+  }
+
+  // The game's clock starts now (the first key or touch): frames from here.
+  void begin(std::uint64_t now) {
+    if (session_ && !loop_) loop_.emplace(*session_, nullptr, microsecondsPerSecond, now);
+  }
+
+  void key(bool down, int code) {
+    if (loop_) loop_->key(down, code);
+  }
+
+  int runDue(std::uint64_t now) {
+    if (!loop_) return 0;
+    const int frames = loop_->runDue(now);
+    if (frames > 0 && !box_.pending) present();
+    return frames;
+  }
+
+  // Bit 0: the clock runs; bit 1: frames are due (the timer runs); bit 2:
+  // the game has ended (after the box); bit 3: a box waits to be shown.
+  int status() const {
+    if (!session_) return 0;
+    return (loop_ ? 1 : 0) | (session_->running() ? 2 : 0) | (session_->ended() ? 4 : 0) | (box_.pending ? 8 : 0);
+  }
+
+  double frames() { return loop_ ? static_cast<double>(loop_->stats().frames()) : 0; }
+
+  // Moves the box's title and prompt into `text` ("title\0prompt") and
+  // returns their length, or 0 when no box waits.
+  int takeBox() {
+    if (!box_.pending) return 0;
+    box_.pending = false;
+    std::string both = box_.title;
+    both += '\0';
+    both += box_.prompt;
+    return say(both);
+  }
+
+  // The message in `text`, cut to fit; returns its length.
+  int say(std::string_view message) {
+    const std::size_t n = std::min(message.size(), text.size());
+    std::memcpy(text.data(), message.data(), n);
+    return static_cast<int>(n);
+  }
+
+  // The scene as it is now, in `pixels`.
+  void present() {
+    const Framebuffer& picture = session_->picture();
+    auto* out = pixels.data();
+    for (const Pixel p : picture) {
+      *out++ = static_cast<std::uint8_t>(p >> 16);
+      *out++ = static_cast<std::uint8_t>(p >> 8);
+      *out++ = static_cast<std::uint8_t>(p);
+      *out++ = 0xFF;
+    }
+  }
+
+ private:
+  std::optional<Assets> assets_;
+  NoOutput noOutput_;
+  std::ostream out_{&noOutput_};
+  PageBox box_{*this};
+  std::optional<Session> session_;
+  std::optional<FrameLoop> loop_;
+};
+
+void PageBox::show(std::string_view shownPrompt, int, std::string_view shownTitle) {
+  pending = true;
+  title = shownTitle;
+  prompt = shownPrompt;
+  page_.present();
+}
+
+Page page;
+
+// Runs `work`; what it throws becomes minus the length of its message.
+template <typename Work>
+int guarded(Work work) {
+  try {
+    return work();
+  } catch (const std::exception& e) {
+    return -std::max(1, page.say(e.what()));
+  }
+}
+
+std::uint64_t microseconds(double now) { return now > 0 ? static_cast<std::uint64_t>(now) : 0; }
+
+}  // namespace
+}  // namespace zorbly
+
+using zorbly::page;
+
+extern "C" {
+
+// Where messages for the page are left (UTF-8, the length is returned).
+EMSCRIPTEN_KEEPALIVE const char* zorbly_text() { return page.text.data(); }
+
+// The play field, 120x120 RGBA, as of the last drawn frame.
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* zorbly_pixels() { return page.pixels.data(); }
+
+// A new game waiting for its first key. `seed`: the text of the address's
+// seed (UTF-8, `length` bytes), or null for a seed from the clock; it is
+// checked as the command line checks --seed. Returns 0, or minus the length
+// of the reason the seed is refused.
+EMSCRIPTEN_KEEPALIVE int zorbly_new_game(const char* seed, int length) {
+  return zorbly::guarded([&] {
+    std::optional<std::uint64_t> fixed;
+    if (seed) {
+      auto n = zorbly::parseNumber(std::string_view(seed, static_cast<std::size_t>(std::max(length, 0))),
+                                   "the seed", 0, UINT64_MAX);
+      if (auto* bad = std::get_if<zorbly::BadLine>(&n)) return -std::max(1, page.say(bad->reason));
+      fixed = std::get<std::uint64_t>(n);
+    }
+    page.newGame(fixed);
+    return 0;
+  });
+}
+
+// Starts the game's clock at `now` (microseconds); once per game.
+EMSCRIPTEN_KEEPALIVE int zorbly_begin(double now) {
+  return zorbly::guarded([&] {
+    page.begin(zorbly::microseconds(now));
+    return 0;
+  });
+}
+
+// A key pressed (down != 0) or released, with its virtual-key code.
+EMSCRIPTEN_KEEPALIVE int zorbly_key(int down, int code) {
+  return zorbly::guarded([&] {
+    page.key(down != 0, code);
+    return 0;
+  });
+}
+
+// Runs the frames due by `now` (microseconds) and returns how many ran; the
+// pixels are new when that is more than 0.
+EMSCRIPTEN_KEEPALIVE int zorbly_run_due(double now) {
+  return zorbly::guarded([&] { return page.runDue(zorbly::microseconds(now)); });
+}
+
+EMSCRIPTEN_KEEPALIVE int zorbly_status() { return page.status(); }
+
+// Frames run in this game so far.
+EMSCRIPTEN_KEEPALIVE double zorbly_frames() { return page.frames(); }
+
+// The box the last frame showed: "title\0prompt" in zorbly_text(), and its
+// length; 0 when there is none.
+EMSCRIPTEN_KEEPALIVE int zorbly_take_box() { return page.takeBox(); }
+
+}  // extern "C"
