@@ -1,3 +1,4 @@
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -7,11 +8,15 @@
 namespace zorbly {
 
 std::string scoreLine(double score) {
-  // Points are whole numbers, written as such: "SCORE 57".
+  // Points are whole numbers, written as such: "SCORE 57". (printf would do
+  // for any number, but costs as much as the rest of the frame.)
   char digits[32];
-  const int length = std::snprintf(digits, sizeof digits, "%.15g", std::fabs(score));
+  const double points = std::fabs(score);
+  const char* end = points < 1e15 && points == std::trunc(points)
+                        ? std::to_chars(digits, digits + sizeof digits, static_cast<long long>(points)).ptr
+                        : digits + std::snprintf(digits, sizeof digits, "%.15g", points);
   std::string line = score < 0 ? "SCORE-" : "SCORE ";
-  line.append(digits, static_cast<std::size_t>(length));
+  line.append(digits, static_cast<std::size_t>(end - digits));
   return line;
 }
 
