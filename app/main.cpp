@@ -9,7 +9,11 @@
 #include <variant>
 #include <vector>
 
+// On Windows SDL's main() calls this one (as SDL_main) with the arguments in UTF-8.
+#include <SDL_main.h>
+
 #include "app/window.h"
+#include "app/windows_errors.h"
 #include "headless/command_line.h"
 #include "headless/headless_main.h"
 #include "headless/program.h"
@@ -81,12 +85,14 @@ int playInAWindow(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  const auto headless = std::find(args.begin(), args.end(), "--headless");
+  zorbly::findStandardStreams(headless != args.end());
   zorbly::guardStandardStreams();
   zorbly::binaryStandardStreams();
-  std::vector<std::string> args(argv + 1, argv + argc);
-  if (auto headless = std::find(args.begin(), args.end(), "--headless"); headless != args.end()) {
+  if (headless != args.end()) {
     args.erase(headless);
     return zorbly::headlessMain(args, "zorbly --headless");
   }
-  return playInAWindow(args);
+  return zorbly::showKeptMessages(playInAWindow(args));
 }

@@ -97,7 +97,10 @@ bool placeBox(SDL_Window* window) {
   Display* d = info.info.x11.display;
   const Window game = info.info.x11.window;
   const Window box = findBox(d, game);
-  if (!box) return false;
+  // SDL places its box before it shows it: once it is shown, SDL's place is
+  // taken and ours will stay.
+  XWindowAttributes shown;
+  if (!box || !XGetWindowAttributes(d, box, &shown) || shown.map_state != IsViewable) return false;
   // A box in a window manager's frame is the window manager's to place.
   Window root = DefaultRootWindow(d), parent = 0, *children = nullptr, child = 0;
   unsigned n = 0;

@@ -61,7 +61,13 @@ class WindowBox : public MessageBox {
 
 void sleepFor(std::uint64_t ticks, std::uint64_t frequency) {
   if (ticks == 0) return;
+#if defined(_WIN32)
+  // Windows sleeps in whole milliseconds, and not at all for less than one:
+  // rounded down, the last millisecond before each frame would be a busy poll.
+  std::this_thread::sleep_for(std::chrono::milliseconds((ticks * 1000 + frequency - 1) / frequency));
+#else
   std::this_thread::sleep_for(std::chrono::nanoseconds(ticks * 1'000'000'000 / frequency));
+#endif
 }
 
 SurfacePtr iconSurface(const Picture& icon) {
@@ -252,7 +258,7 @@ int runWindow(const WindowOptions& options, const Assets& assets) {
     errno = 0;
     recordFile.open(options.record, std::ios::binary | std::ios::trunc);
     if (!recordFile) {
-      std::cerr << "zorbly: cannot write " << printable(options.record) << ": "
+      std::cerr << "zorbly: cannot write " << printableFileName(options.record) << ": "
                 << reasonFor(errno ? errno : EACCES) << '\n';
       return 1;
     }

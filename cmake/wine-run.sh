@@ -4,6 +4,7 @@
 # (cmake/mingw-w64.cmake), and a way to run zorbly.exe by hand.
 #
 #   cmake/wine-run.sh PROGRAM.exe [ARGUMENT...]
+#   cmake/wine-run.sh wineserver -w     waits until the prefix's session has ended
 #
 # WINEPREFIX defaults to the one scripts/deps-windows.sh creates in the cache,
 # so that no run pays Wine's slow first start. WINEDLLOVERRIDES keeps Wine from
@@ -13,6 +14,10 @@ WINEPREFIX=${WINEPREFIX:-$cache/windows/wine}
 WINEDEBUG=${WINEDEBUG:--all}
 WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+if [ "${1:-}" = wineserver ]; then
+  shift
+  exec wineserver "$@"
+fi
 
 # The first program of a Wine session starts Wine's helpers (wineserver,
 # services, the desktop) and they inherit its standard output and error; they

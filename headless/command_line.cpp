@@ -12,6 +12,9 @@ CommandLine::CommandLine(std::string program, const std::string& description)
   // the line does not know are kept, to be named in our words.
   app_->set_help_flag();
   app_->allow_extras();
+  // CLI11 reads "/tmp/x" as an option on Windows; a file name is a file
+  // name there too.
+  app_->allow_windows_style_options(false);
   flag("--help", "Print this help and exit");
 }
 

@@ -4,19 +4,24 @@
 #
 #   eval "$(scripts/deps-windows.sh)"
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-#         -DCMAKE_PREFIX_PATH="$ZORBLY_SDL2_WINDOWS;$ZORBLY_HEADERS_WINDOWS"
+#     -DCMAKE_PREFIX_PATH="$ZORBLY_SDL2_WINDOWS;$ZORBLY_GTEST_WINDOWS;$ZORBLY_HEADERS_WINDOWS"
+#
+# (scripts/build-windows.sh does this.)
 #
 # 1. Installs with apt-get, only what is missing: the mingw-w64 toolchain (the
-#    posix thread model), CMake, Wine, Xvfb, icoutils, googletest (its sources,
-#    built with the game's tests), stb, CLI11 and zip.
+#    posix thread model), CMake, Wine, Xvfb, icoutils, googletest (its
+#    sources), stb, CLI11 and zip.
 # 2. Builds SDL2 as a static library for x86_64-w64-mingw32 from Debian's
 #    libsdl2 source package (scripts/debian-source.sh), with CMake and
-#    cmake/mingw-w64.cmake, into $cache/windows/sdl2-VERSION, VERSION being the
-#    source package's. Done once per version; a later run builds nothing.
-# 3. Makes $cache/windows/headers: the header-only libraries of the build
+#    cmake/mingw-w64.cmake, into $cache/windows/sdl2-VERSION-KEY, VERSION being
+#    the source package's and KEY a hash of the build options. Done once per
+#    version and options; a later run builds nothing.
+# 3. Builds GoogleTest for the same target from Debian's googletest (its
+#    sources) into $cache/windows/googletest-VERSION, once per version.
+# 4. Makes $cache/windows/headers: the header-only libraries of the build
 #    machine (CLI11 with its CMake package file, stb) in a prefix of their
 #    own, so that the cross build finds them without seeing /usr/include.
-# 4. Creates a Wine prefix in $cache/windows/wine, so that no test pays the
+# 5. Creates a Wine prefix in $cache/windows/wine, so that no test pays the
 #    slow first start of Wine (cmake/wine-run.sh uses it by default).
 #
 # The cache is ${ZORBLY_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zorbly}, outside
@@ -24,6 +29,7 @@
 # the steps goes to $cache/windows/deps-windows.log, shown when a step fails.
 # Standard output holds only the lines to eval:
 #   export ZORBLY_SDL2_WINDOWS='...'     the SDL2 prefix (SDL2Config.cmake)
+#   export ZORBLY_GTEST_WINDOWS='...'    the GoogleTest prefix (GTestConfig.cmake)
 #   export ZORBLY_HEADERS_WINDOWS='...'  the prefix of CLI11 and stb
 #   export WINEPREFIX='...'              the Wine prefix
 set -eu
@@ -60,9 +66,12 @@ emit() {
 # --- Debian packages ---------------------------------------------------------
 # fonts-wine: the fonts Wine draws its own dialogs (the message box) with.
 # libx*: optional parts of Wine's X11 driver (cursors, input, screens).
+# g++ ... openbox: the native programs that test the Windows build from
+# outside (tests/windows: Xvfb, XTest, a window manager).
 packages="g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake make
   wine wine64 fonts-wine libxcursor1 libxi6 libxrandr2 libxrender1 libxinerama1
-  xvfb icoutils googletest libstb-dev libcli11-dev zip dpkg-dev"
+  xvfb icoutils googletest libstb-dev libcli11-dev zip dpkg-dev
+  g++ pkg-config libgtest-dev libx11-dev libxtst-dev openbox"
 missing=""
 for p in $packages; do
   installed "$p" || missing="$missing $p"
@@ -88,24 +97,58 @@ tree=$(printf '%s\n' "$tree" | tail -n 1)
 # The first line of the changelog: "libsdl2 (2.26.5+dfsg-1) unstable; ...".
 version=$(sed -n '1s/^[^ ]* (\([^)]*\)).*/\1/p' "$tree/debian/changelog")
 [ -n "$version" ] || fail "no version in $tree/debian/changelog"
-sdl2="$windows/sdl2-$version"
+# Only what the game uses: video (a window surface, no renderer, no GL), events,
+# timers, threads, joysticks and game controllers (XInput and DirectInput);
+# no audio, haptics, sensors, HIDAPI, power or locale. This keeps zorbly.exe
+# well under 4 MB. The options are part of the cache key: a change builds anew.
+sdl_options="-DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
+  -DSDL_AUDIO=OFF -DSDL_RENDER=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_POWER=OFF
+  -DSDL_SENSOR=OFF -DSDL_LOCALE=OFF -DSDL_MISC=OFF -DSDL_OPENGL=OFF -DSDL_OPENGLES=OFF
+  -DSDL_VULKAN=OFF -DSDL_RENDER_D3D=OFF -DSDL_WASAPI=OFF"
+key=$(printf '%s' "$sdl_options" | tr -s ' \n' ' ' | md5sum | cut -c1-8)
+sdl2="$windows/sdl2-$version-$key"
 if [ ! -f "$sdl2/lib/cmake/SDL2/SDL2Config.cmake" ]; then
   say "building SDL2 $version for Windows (a few minutes; log: $log)"
-  build="$windows/build/sdl2-$version"
-  stage="$windows/build/sdl2-$version.stage"
+  build="$windows/build/sdl2-$version-$key"
+  stage="$windows/build/sdl2-$version-$key.stage"
   rm -rf "$build" "$stage" "$sdl2"
   # Installed into a staging folder with the final prefix inside, then moved
   # into place: a prefix that exists is a complete one.
+  # shellcheck disable=SC2086 # the options are separate words
   logged cmake -S "$tree" -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$sdl2" \
-    -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
+    $sdl_options \
     || fail "configuring SDL2 failed"
   logged cmake --build "$build" -j "$(nproc)" || fail "building SDL2 failed"
   logged env DESTDIR="$stage" cmake --install "$build" || fail "installing SDL2 failed"
   [ -f "$stage$sdl2/lib/libSDL2.a" ] || fail "SDL2's install has no lib/libSDL2.a"
   mv "$stage$sdl2" "$sdl2"
+  rm -rf "$build" "$stage"
+  rmdir "$windows/build" 2>/dev/null || true
+fi
+
+# --- GoogleTest for Windows ----------------------------------------------------
+# From Debian's googletest (its sources in /usr/src/googletest), built once per
+# version: the Windows build's test suites link it.
+gtest_version=$(dpkg-query -W -f='${Version}' googletest 2>/dev/null) || fail "googletest is not installed"
+gtest="$windows/googletest-$gtest_version"
+if [ ! -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
+  say "building GoogleTest $gtest_version for Windows (a minute; log: $log)"
+  build="$windows/build/googletest-$gtest_version"
+  stage="$windows/build/googletest-$gtest_version.stage"
+  rm -rf "$build" "$stage" "$gtest"
+  logged cmake -S /usr/src/googletest -B "$build" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$gtest" \
+    -DBUILD_GMOCK=OFF -DBUILD_SHARED_LIBS=OFF \
+    || fail "configuring GoogleTest failed"
+  logged cmake --build "$build" -j "$(nproc)" || fail "building GoogleTest failed"
+  logged env DESTDIR="$stage" cmake --install "$build" || fail "installing GoogleTest failed"
+  [ -f "$stage$gtest/lib/cmake/GTest/GTestConfig.cmake" ] || fail "GoogleTest's install has no GTestConfig.cmake"
+  mv "$stage$gtest" "$gtest"
   rm -rf "$build" "$stage"
   rmdir "$windows/build" 2>/dev/null || true
 fi
@@ -152,5 +195,6 @@ if [ -n "$winestep" ]; then
 fi
 
 emit ZORBLY_SDL2_WINDOWS "$sdl2"
+emit ZORBLY_GTEST_WINDOWS "$gtest"
 emit ZORBLY_HEADERS_WINDOWS "$headers"
 emit WINEPREFIX "$wineprefix"

@@ -1,15 +1,16 @@
 #!/bin/sh
 # Installs what is missing, builds, and runs every test with CTest: first the
 # release build, then the browser build (its headless program under node, its
-# page in headless Chromium), then the same suites under AddressSanitizer and
-# UBSan, then the fuzzer for a minute. Any failure, sanitizer report or
-# finding fails it.
+# page in headless Chromium), then the Windows build under Wine, then the same
+# suites under AddressSanitizer and UBSan, then the fuzzer for a minute. Any
+# failure, sanitizer report or finding fails it.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh release
 ctest --test-dir build --output-on-failure -j "$(nproc)"
 
 NATIVE_BUILD_DIR=build scripts/test-web.sh
+NATIVE_BUILD_DIR=build scripts/test-windows.sh
 
 # A sanitizer report ends the program with an error, which fails its test.
 # Leaks inside system libraries are suppressed by tests/lsan.supp, which needs

@@ -32,7 +32,7 @@ namespace {
 bool closedAtStart[3] = {false, false, false};
 
 [[noreturn]] void cannot(std::string_view what, const std::string& name, const std::string& reason) {
-  throw FileError("cannot " + std::string(what) + " " + printable(name) + ": " + reason);
+  throw FileError("cannot " + std::string(what) + " " + printableFileName(name) + ": " + reason);
 }
 
 [[noreturn]] void cannot(std::string_view what, const std::string& name, int error) {

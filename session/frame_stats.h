@@ -9,6 +9,10 @@
 
 namespace zorbly {
 
+// The processor time this process has used so far, in seconds (std::clock()
+// on Windows is the time since the start instead).
+double processCpuSeconds();
+
 class FrameStats {
  public:
   // One frame started `lateMs` after its deadline.
@@ -28,7 +32,7 @@ class FrameStats {
   // zorbly: stats: frames 3840, late mean 0.110 ms, late worst 1.950 ms,
   // within 2 ms 99.95%, cpu 0.412 s, first frame 38.2 ms
   void print(std::ostream& out) const {
-    const double cpu = static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+    const double cpu = processCpuSeconds();
     const auto n = static_cast<double>(std::max<std::uint64_t>(frames_, 1));
     out.setf(std::ios::fixed);
     out.precision(3);

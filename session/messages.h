@@ -26,6 +26,10 @@ struct FileError : std::runtime_error {
 // \\; valid UTF-8 is kept.
 std::string printable(std::string_view text);
 
+// A file name as printable() writes it, except that on Windows, where it is
+// the folder separator, a backslash stays one: "C:\Users\me\x.png".
+std::string printableFileName(std::string_view name);
+
 // printable(text) in single quotes, cut to its first 60 bytes or so (and
 // "..." after) so that a huge token makes no huge message: 'jump'.
 std::string quote(std::string_view text);

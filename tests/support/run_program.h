@@ -3,8 +3,10 @@
 // gives back its exit status and what it wrote. Shared by every test that
 // runs an executable.
 
-#include <sys/wait.h>
 #include <unistd.h>
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -72,6 +74,8 @@ struct Streams {
   std::string outputTo;
 };
 
+#if !defined(_WIN32)  // the in-process suites of the Windows build use the helpers above
+
 // Runs `command` (shell words: the program and its arguments).
 inline Result run(const std::string& command, const Streams& streams = {}) {
   Scratch dir;
@@ -112,5 +116,7 @@ inline std::string headless() {
   return "zorbly-headless";
 #endif
 }
+
+#endif  // !_WIN32
 
 }  // namespace zorbly::testing

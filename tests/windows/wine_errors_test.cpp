@@ -1,0 +1,98 @@
+// Where zorbly.exe's messages go. Started so that nobody can see standard
+// error (from Explorer or a shortcut; here `start /unix`, which gives a
+// windowed program no standard handles and no console), a mistake is shown
+// in a box; with standard error leading somewhere it is printed there, as on
+// Linux; and the headless mode, which programs run, never shows a box.
+
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+
+#include "wine_desktop.h"
+
+namespace {
+
+using namespace zorbly::xtest;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+const std::string badScale =
+    "zorbly: --scale: the scale must be a whole number from 1 to 16, not '0' (see zorbly --help)";
+
+class WineMessages : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (zorbly::wine::executable().empty()) GTEST_SKIP() << zorbly::wine::notSet;
+    const auto& desktop = zorbly::wine::Desktop::shared();
+    ASSERT_TRUE(desktop.ready()) << desktop.error();
+    dir_ = zorbly::wine::outputDir();
+    std::string error;
+    ASSERT_TRUE(x_.open(desktop.display(), error)) << error;
+  }
+
+  void TearDown() override {
+    if (x_.isOpen() && HasFailure()) savePng(x_.captureRoot(), dir_ + "/screen.png");
+    program_.kill();
+    x_.close();
+  }
+
+  // Runs zorbly.exe with `args`; `detached`: through `start /wait /unix`.
+  void run(const std::vector<std::string>& args, bool detached) {
+    std::vector<std::string> command;
+    if (detached) command = {"start", "/wait", "/unix"};
+    command.push_back(zorbly::wine::executable());
+    command.insert(command.end(), args.begin(), args.end());
+    SpawnOptions o;
+    o.argv = zorbly::wine::wineCommand(command);
+    o.env = zorbly::wine::Desktop::shared().environment();
+    o.stdoutPath = dir_ + "/stdout.txt";
+    o.stderrPath = dir_ + "/stderr.txt";
+    std::string error;
+    ASSERT_TRUE(program_.spawn(o, error)) << error;
+  }
+
+  // Waits for the end, making sure meanwhile that no window named Zorbly shows.
+  void endsWithoutAWindow(int status) {
+    bool shown = false;
+    pollUntil(
+        [&] {
+          shown = shown || x_.findClientWindow("Zorbly", milliseconds(0)) != 0;
+          return !program_.running();
+        },
+        seconds(30), milliseconds(20));
+    ASSERT_FALSE(program_.running()) << "still running after 30 s";
+    EXPECT_FALSE(shown) << "a window named Zorbly was shown";
+    EXPECT_EQ(program_.status()->code, status) << program_.status()->describe();
+  }
+
+  std::string dir_;
+  XConnection x_;
+  ChildProcess program_;
+};
+
+TEST_F(WineMessages, AMistakeIsShownInABoxWhenNobodySeesStandardError) {
+  ASSERT_NO_FATAL_FAILURE(run({"--scale", "0"}, true));
+  const XConnection::Window box = x_.findClientWindow("Zorbly", seconds(30));
+  ASSERT_NE(box, 0UL) << "no box named Zorbly; windows:\n" << x_.describeTopLevelWindows();
+  const auto g = x_.geometry(box);
+  ASSERT_TRUE(g.has_value());
+  EXPECT_GT(g->width, 200) << "a box wide enough for the line, not the 120x120 game";
+  savePng(x_.captureRoot(), dir_ + "/box.png");
+  x_.focus(box);
+  ASSERT_TRUE(x_.tapKey(XK_Return, milliseconds(50)));
+  const auto status = program_.waitExit(seconds(10));
+  ASSERT_TRUE(status.has_value()) << "still running 10 s after Return on the box";
+  EXPECT_TRUE(status->exited && status->code == 2) << status->describe();
+}
+
+TEST_F(WineMessages, AMistakeIsPrintedWhereStandardErrorLeads) {
+  ASSERT_NO_FATAL_FAILURE(run({"--scale", "0"}, false));
+  ASSERT_NO_FATAL_FAILURE(endsWithoutAWindow(2));
+  EXPECT_EQ(readFile(dir_ + "/stderr.txt"), badScale + "\n");
+}
+
+TEST_F(WineMessages, TheHeadlessModeNeverShowsABox) {
+  ASSERT_NO_FATAL_FAILURE(run({"--headless", "--bogus"}, true));
+  ASSERT_NO_FATAL_FAILURE(endsWithoutAWindow(2));
+}
+
+}  // namespace
