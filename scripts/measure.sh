@@ -11,6 +11,8 @@
 # repeated: the benchmarks five times (the table shows the median and the
 # spread), the start-up seven times (the median).
 #
+# Then the browser build's own table (scripts/measure-web.sh).
+#
 # Needs: cmake and a compiler, Xvfb, GNU time (/usr/bin/time), awk.
 # Environment: BUILD_DIR (default build), REPETITIONS (default 5).
 set -euo pipefail
@@ -236,3 +238,9 @@ row "  SDL, fontconfig or FreeType libraries it loads" "0" "$libraries" "$(check
 row "peak resident memory, window" "<= 40 MB" "$(mb "$window_kb")" "$(check "$window_kb" "<=" 40960)"
 echo
 grep -h "frames in" "$tmp/step.txt" | sed 's/^/timedemo: /'
+
+# ------------------------------------------------------------ the browser
+# Its own table: what the page downloads, its start-up and frame rate in
+# headless Chromium, and stepping under node (scripts/measure-web.sh).
+echo
+scripts/measure-web.sh
