@@ -10,6 +10,8 @@
 // one on its Xvfb, and at the end waits for it to close before stopping the
 // server. Every test's program then joins a session that draws on our Xvfb.
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <optional>
 #include <string>
@@ -56,6 +58,35 @@ class Desktop {
   xtest::ChildProcess windowManager_;
   std::string dir_;  // its servers' logs
   std::string error_ = "not started";
+};
+
+// A test of the suite: skipped when no executable is named, else with the
+// shared desktop up, a connection to it and a folder for its files.
+class OnTheDesktop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (executable().empty()) GTEST_SKIP() << notSet;
+    const auto& desktop = Desktop::shared();
+    ASSERT_TRUE(desktop.ready()) << desktop.error();
+    dir_ = outputDir();
+    std::string error;
+    ASSERT_TRUE(x_.open(desktop.display(), error)) << error;
+  }
+
+  // Starts `command` (a Windows program and its arguments) under Wine on the
+  // desktop, its output in the test's folder (call with ASSERT_NO_FATAL_FAILURE).
+  void spawn(const std::vector<std::string>& command, xtest::ChildProcess& process) {
+    xtest::SpawnOptions o;
+    o.argv = wineCommand(command);
+    o.env = Desktop::shared().environment();
+    o.stdoutPath = dir_ + "/stdout.txt";
+    o.stderrPath = dir_ + "/stderr.txt";
+    std::string error;
+    ASSERT_TRUE(process.spawn(o, error)) << error;
+  }
+
+  std::string dir_;
+  xtest::XConnection x_;
 };
 
 // Runs `argv` to its end with the environment `env`, output to `log`, for

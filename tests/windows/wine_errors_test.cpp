@@ -18,17 +18,8 @@ using std::chrono::seconds;
 const std::string badScale =
     "zorbly: --scale: the scale must be a whole number from 1 to 16, not '0' (see zorbly --help)";
 
-class WineMessages : public ::testing::Test {
+class WineMessages : public zorbly::wine::OnTheDesktop {
  protected:
-  void SetUp() override {
-    if (zorbly::wine::executable().empty()) GTEST_SKIP() << zorbly::wine::notSet;
-    const auto& desktop = zorbly::wine::Desktop::shared();
-    ASSERT_TRUE(desktop.ready()) << desktop.error();
-    dir_ = zorbly::wine::outputDir();
-    std::string error;
-    ASSERT_TRUE(x_.open(desktop.display(), error)) << error;
-  }
-
   void TearDown() override {
     if (x_.isOpen() && HasFailure()) savePng(x_.captureRoot(), dir_ + "/screen.png");
     program_.kill();
@@ -41,13 +32,7 @@ class WineMessages : public ::testing::Test {
     if (detached) command = {"start", "/wait", "/unix"};
     command.push_back(zorbly::wine::executable());
     command.insert(command.end(), args.begin(), args.end());
-    SpawnOptions o;
-    o.argv = zorbly::wine::wineCommand(command);
-    o.env = zorbly::wine::Desktop::shared().environment();
-    o.stdoutPath = dir_ + "/stdout.txt";
-    o.stderrPath = dir_ + "/stderr.txt";
-    std::string error;
-    ASSERT_TRUE(program_.spawn(o, error)) << error;
+    spawn(command, program_);
   }
 
   // Waits for the end, making sure meanwhile that no window named Zorbly shows.
@@ -64,8 +49,6 @@ class WineMessages : public ::testing::Test {
     EXPECT_EQ(program_.status()->code, status) << program_.status()->describe();
   }
 
-  std::string dir_;
-  XConnection x_;
   ChildProcess program_;
 };
 

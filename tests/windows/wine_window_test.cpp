@@ -41,29 +41,14 @@ int chickTop(const Image& image) {
   return -1;
 }
 
-class WineGame : public ::testing::Test {
+class WineGame : public zorbly::wine::OnTheDesktop {
  protected:
-  void SetUp() override {
-    if (zorbly::wine::executable().empty()) GTEST_SKIP() << zorbly::wine::notSet;
-    const auto& desktop = zorbly::wine::Desktop::shared();
-    ASSERT_TRUE(desktop.ready()) << desktop.error();
-    dir_ = zorbly::wine::outputDir();
-    std::string error;
-    ASSERT_TRUE(x_.open(desktop.display(), error)) << error;
-  }
-
   // Starts `zorbly.exe --seed 1 ARGS...` on the suite's desktop and finds
   // its window (call with ASSERT_NO_FATAL_FAILURE).
   void start(const std::vector<std::string>& args = {}) {
     std::vector<std::string> command = {zorbly::wine::executable(), "--seed", "1"};
     command.insert(command.end(), args.begin(), args.end());
-    SpawnOptions game;
-    game.argv = zorbly::wine::wineCommand(command);
-    game.env = zorbly::wine::Desktop::shared().environment();
-    game.stdoutPath = dir_ + "/stdout.txt";
-    game.stderrPath = dir_ + "/stderr.txt";
-    std::string error;
-    ASSERT_TRUE(game_.spawn(game, error)) << error;
+    ASSERT_NO_FATAL_FAILURE(spawn(command, game_));
     pollUntil(
         [&] {
           window_ = x_.findClientWindow(caption, milliseconds(0), game_.pid());
@@ -112,8 +97,6 @@ class WineGame : public ::testing::Test {
     EXPECT_TRUE(status->ok()) << state();
   }
 
-  std::string dir_;
-  XConnection x_;
   ChildProcess game_;
   XConnection::Window window_ = 0;
 };
