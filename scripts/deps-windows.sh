@@ -107,26 +107,36 @@ sdl_options="-DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
   -DSDL_VULKAN=OFF -DSDL_RENDER_D3D=OFF -DSDL_WASAPI=OFF"
 key=$(printf '%s' "$sdl_options" | tr -s ' \n' ' ' | md5sum | cut -c1-8)
 sdl2="$windows/sdl2-$version-$key"
-if [ ! -f "$sdl2/lib/cmake/SDL2/SDL2Config.cmake" ]; then
-  say "building SDL2 $version for Windows (a few minutes; log: $log)"
-  build="$windows/build/sdl2-$version-$key"
-  stage="$windows/build/sdl2-$version-$key.stage"
-  rm -rf "$build" "$stage" "$sdl2"
-  # Installed into a staging folder with the final prefix inside, then moved
-  # into place: a prefix that exists is a complete one.
-  # shellcheck disable=SC2086 # the options are separate words
-  logged cmake -S "$tree" -B "$build" \
+
+# build_for_windows NAME SOURCE PREFIX [CMAKE OPTION...]: configures, builds
+# and installs the CMake project in SOURCE for Windows into PREFIX, once:
+# installed into a staging folder with the final prefix inside, then moved
+# into place, so a prefix that exists is a complete one.
+build_for_windows() {
+  name=$1 source=$2 prefix=$3
+  shift 3
+  build="$windows/build/$(basename "$prefix")"
+  stage="$build.stage"
+  rm -rf "$build" "$stage" "$prefix"
+  logged cmake -S "$source" -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$sdl2" \
-    $sdl_options \
-    || fail "configuring SDL2 failed"
-  logged cmake --build "$build" -j "$(nproc)" || fail "building SDL2 failed"
-  logged env DESTDIR="$stage" cmake --install "$build" || fail "installing SDL2 failed"
-  [ -f "$stage$sdl2/lib/libSDL2.a" ] || fail "SDL2's install has no lib/libSDL2.a"
-  mv "$stage$sdl2" "$sdl2"
+    -DCMAKE_INSTALL_PREFIX="$prefix" \
+    "$@" \
+    || fail "configuring $name failed"
+  logged cmake --build "$build" -j "$(nproc)" || fail "building $name failed"
+  logged env DESTDIR="$stage" cmake --install "$build" || fail "installing $name failed"
+  [ -d "$stage$prefix" ] || fail "$name's install left nothing in $stage$prefix"
+  mv "$stage$prefix" "$prefix"
   rm -rf "$build" "$stage"
   rmdir "$windows/build" 2>/dev/null || true
+}
+
+if [ ! -f "$sdl2/lib/cmake/SDL2/SDL2Config.cmake" ]; then
+  say "building SDL2 $version for Windows (a few minutes; log: $log)"
+  # shellcheck disable=SC2086 # the options are separate words
+  build_for_windows SDL2 "$tree" "$sdl2" $sdl_options
+  [ -f "$sdl2/lib/libSDL2.a" ] || fail "SDL2's install has no lib/libSDL2.a"
 fi
 
 # --- GoogleTest for Windows ----------------------------------------------------
@@ -136,21 +146,8 @@ gtest_version=$(dpkg-query -W -f='${Version}' googletest 2>/dev/null) || fail "g
 gtest="$windows/googletest-$gtest_version"
 if [ ! -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
   say "building GoogleTest $gtest_version for Windows (a minute; log: $log)"
-  build="$windows/build/googletest-$gtest_version"
-  stage="$windows/build/googletest-$gtest_version.stage"
-  rm -rf "$build" "$stage" "$gtest"
-  logged cmake -S /usr/src/googletest -B "$build" \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$gtest" \
-    -DBUILD_GMOCK=OFF -DBUILD_SHARED_LIBS=OFF \
-    || fail "configuring GoogleTest failed"
-  logged cmake --build "$build" -j "$(nproc)" || fail "building GoogleTest failed"
-  logged env DESTDIR="$stage" cmake --install "$build" || fail "installing GoogleTest failed"
-  [ -f "$stage$gtest/lib/cmake/GTest/GTestConfig.cmake" ] || fail "GoogleTest's install has no GTestConfig.cmake"
-  mv "$stage$gtest" "$gtest"
-  rm -rf "$build" "$stage"
-  rmdir "$windows/build" 2>/dev/null || true
+  build_for_windows GoogleTest /usr/src/googletest "$gtest" -DBUILD_GMOCK=OFF -DBUILD_SHARED_LIBS=OFF
+  [ -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ] || fail "GoogleTest's install has no GTestConfig.cmake"
 fi
 
 # --- header-only libraries ----------------------------------------------------
