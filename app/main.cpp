@@ -14,26 +14,16 @@
 
 #include "app/window.h"
 #include "app/windows_errors.h"
-#include "headless/command_line.h"
+#include "cli/command_line.h"
+#include "cli/program.h"
 #include "headless/headless_main.h"
-#include "headless/program.h"
 #include "session/files.h"
 #include "session/replay.h"
-#include "session/script.h"
 
 namespace {
 
 // Taken before main() runs, as near to the program's start as we can see.
 const auto programStart = std::chrono::steady_clock::now();
-
-// A whole number option within [low, high]: the value, or the exit status
-// of the message that said why not.
-std::variant<std::uint64_t, int> number(const zorbly::CommandLine& line, const std::string& name,
-                                        const std::string& what, std::uint64_t low, std::uint64_t high) {
-  auto n = zorbly::parseNumber(*line.value(name), what, low, high);
-  if (auto* bad = std::get_if<zorbly::BadLine>(&n)) return zorbly::badOption(line, name + ": " + bad->reason);
-  return std::get<std::uint64_t>(n);
-}
 
 int playInAWindow(const std::vector<std::string>& args) {
   using namespace zorbly;
@@ -49,22 +39,13 @@ int playInAWindow(const std::vector<std::string>& args) {
   line.flag("--version", "Print the version and exit");
   if (auto status = readCommandLine(line, args)) return *status;
 
-  WindowOptions w;
-  w.started = programStart;
-  w.stats = line.given("--stats");
-  if (line.value("--seed")) {
-    auto n = number(line, "--seed", "the seed", 0, UINT64_MAX);
-    if (auto* status = std::get_if<int>(&n)) return *status;
-    w.seed = std::get<std::uint64_t>(n);
-  }
-  if (line.value("--scale")) {
-    auto n = number(line, "--scale", "the scale", 1, 16);
-    if (auto* status = std::get_if<int>(&n)) return *status;
-    w.scale = static_cast<int>(std::get<std::uint64_t>(n));
-  }
-  w.record = line.value("--record").value_or("");
-
-  return runProgram([&] {
+  return runProgram(line, [&] {
+    WindowOptions w;
+    w.started = programStart;
+    w.stats = line.given("--stats");
+    w.seed = line.seed();
+    w.scale = static_cast<int>(line.number("--scale", "the scale", 1, 16).value_or(1));
+    w.record = line.value("--record").value_or("");
     const Assets assets;
     // A replay is read and checked whole before any window opens.
     ReplayScript replay;

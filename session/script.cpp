@@ -44,6 +44,10 @@ std::variant<std::uint64_t, BadLine> parseNumber(std::string_view word, std::str
   return value;
 }
 
+std::variant<std::uint64_t, BadLine> parseSeed(std::string_view word) {
+  return parseNumber(word, "the seed", 0, UINT64_MAX);
+}
+
 ParsedLine parseLine(std::string_view line) {
   std::string_view rest = trim(line);
   if (rest.empty() || rest.front() == '#') return BlankLine{};

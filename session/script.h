@@ -50,6 +50,9 @@ ParsedLine parseLine(std::string_view line);
 std::variant<std::uint64_t, BadLine> parseNumber(std::string_view word, std::string_view what,
                                                  std::uint64_t low, std::uint64_t high);
 
+// A seed, as `seed N`, --seed N and the page's ?seed=N take it: 0 .. 2^64-1.
+std::variant<std::uint64_t, BadLine> parseSeed(std::string_view word);
+
 // Reads a script a command at a time as the language has it: counts lines,
 // skips blank and comment lines, refuses a seed that is not the first
 // command. Memory stays bounded whatever the input: a line is kept only up to

@@ -5,10 +5,13 @@
 // the whole line has been read, so `--help --bogus` fails as `--version
 // --bogus` does.
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace CLI {
@@ -16,6 +19,12 @@ class App;
 }
 
 namespace zorbly {
+
+// A mistake on the command line: what() is the reason, in our words
+// ("--scale: the scale must be a whole number from 1 to 16, not '0'").
+struct OptionError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
 
 class CommandLine {
  public:
@@ -35,6 +44,13 @@ class CommandLine {
   // The value given for an option, or nothing when it was not given.
   std::optional<std::string> value(const std::string& name) const;
   bool given(const std::string& name) const;
+  // The whole number given for an option, within [low, high]; `what` names
+  // it in the message. Nothing when it was not given; OptionError when it is
+  // not such a number.
+  std::optional<std::uint64_t> number(const std::string& name, std::string_view what, std::uint64_t low,
+                                      std::uint64_t high) const;
+  // --seed N, read as the script's `seed N` is.
+  std::optional<std::uint64_t> seed() const;
 
   std::string help() const;
   const std::string& program() const { return program_; }

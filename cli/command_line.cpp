@@ -1,8 +1,11 @@
-#include "headless/command_line.h"
+#include "cli/command_line.h"
 
 #include <CLI/CLI.hpp>
 
+#include <variant>
+
 #include "session/messages.h"
+#include "session/script.h"
 
 namespace zorbly {
 
@@ -71,6 +74,28 @@ std::optional<std::string> CommandLine::value(const std::string& name) const {
 bool CommandLine::given(const std::string& name) const {
   auto it = flags_.find(name);
   return it != flags_.end() && it->second;
+}
+
+namespace {
+
+std::optional<std::uint64_t> checked(const std::string& name, std::variant<std::uint64_t, BadLine> n) {
+  if (auto* bad = std::get_if<BadLine>(&n)) throw OptionError(name + ": " + bad->reason);
+  return std::get<std::uint64_t>(n);
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> CommandLine::number(const std::string& name, std::string_view what,
+                                                 std::uint64_t low, std::uint64_t high) const {
+  const auto text = value(name);
+  if (!text) return std::nullopt;
+  return checked(name, parseNumber(*text, what, low, high));
+}
+
+std::optional<std::uint64_t> CommandLine::seed() const {
+  const auto text = value("--seed");
+  if (!text) return std::nullopt;
+  return checked("--seed", parseSeed(*text));
 }
 
 std::string CommandLine::help() const { return app_->help(); }

@@ -1,4 +1,4 @@
-#include "headless/program.h"
+#include "cli/program.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -16,12 +16,12 @@ bool writeOut(const std::string& text) {
   return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
 }
 
-}  // namespace
-
 int badOption(const CommandLine& line, const std::string& reason) {
   std::cerr << "zorbly: " << reason << " (see " << line.program() << " --help)\n";
-  return exitBadLine;
+  return exitUsage;
 }
+
+}  // namespace
 
 std::optional<int> readCommandLine(CommandLine& line, const std::vector<std::string>& args) {
   if (auto reason = line.parse(args)) return badOption(line, *reason);
@@ -29,18 +29,20 @@ std::optional<int> readCommandLine(CommandLine& line, const std::vector<std::str
   if (!help && !version) return std::nullopt;
   if (writeOut(help ? line.help() : versionLine)) return exitOk;
   std::cerr << "zorbly: cannot write standard output: " << reasonFor(errno) << '\n';
-  return exitFileError;
+  return exitFailed;
 }
 
-int runProgram(const std::function<int()>& work) {
+int runProgram(const CommandLine& line, const std::function<int()>& work) {
   try {
     return work();
+  } catch (const OptionError& e) {
+    return badOption(line, e.what());
   } catch (const FileError& e) {
     std::cerr << "zorbly: " << e.what() << '\n';
-    return exitFileError;
+    return exitFailed;
   } catch (const FatalError& e) {
     std::cerr << "zorbly: " << e.what() << '\n';
-    return fatalExitStatus;
+    return exitFatal;
   }
 }
 

@@ -1,4 +1,4 @@
-#include "session/headless.h"
+#include "session/script_runner.h"
 
 #include <ostream>
 
@@ -7,9 +7,10 @@
 
 namespace zorbly {
 
-int runHeadless(ByteSource& in, std::ostream& out, std::ostream& err, const Assets& assets,
-                const SessionOptions& options) {
-  Session game(assets, out, options);
+int runScript(ByteSource& in, std::ostream& out, std::ostream& err, const Assets& assets,
+              SessionOptions options) {
+  options.out = &out;
+  Session game(assets, options);
   // Output that cannot be written is a file that cannot be written.
   auto flushed = [&] {
     game.flush();
@@ -20,25 +21,21 @@ int runHeadless(ByteSource& in, std::ostream& out, std::ostream& err, const Asse
   ScriptReader script(in);
   try {
     while (auto command = script.next()) {
-      if (command->kind == Command::Kind::seed) {
-        game.seed(command->number);
-        continue;
-      }
       game.apply(*command);
-      if (!flushed()) return exitFileError;
+      if (!flushed()) return exitFailed;
       if (game.ended()) return exitOk;
     }
   } catch (const FileError& e) {
-    if (!flushed()) return exitFileError;
+    if (!flushed()) return exitFailed;
     err << "zorbly: " << e.what() << '\n';
-    return exitFileError;
+    return exitFailed;
   }
   if (const auto& bad = script.badLine()) {
     err << "zorbly: line " << script.line() << ": " << bad->reason << '\n';
-    return exitBadLine;
+    return exitUsage;
   }
   game.start();  // a script with no command still starts the game
-  return flushed() ? exitOk : exitFileError;
+  return flushed() ? exitOk : exitFailed;
 }
 
 }  // namespace zorbly
