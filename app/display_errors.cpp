@@ -1,5 +1,7 @@
 #include "app/display_errors.h"
 
+#include "session/messages.h"
+
 #if defined(ZORBLY_HAVE_X11)
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -47,7 +49,7 @@ int onConnectionLost(Display*) {
     [[maybe_unused]] auto written = write(STDERR_FILENO, message, sizeof message - 1);
   }
   // Xlib must not be called again, and nothing may return from here.
-  _exit(1);
+  _exit(exitFailed);
 }
 
 int onProtocolError(Display* display, XErrorEvent* e) {

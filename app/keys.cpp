@@ -38,8 +38,4 @@ int virtualKey(SDL_Keycode key) {
   }
 }
 
-int shiftState(Uint16 mod) {
-  return ((mod & KMOD_SHIFT) ? 1 : 0) | ((mod & KMOD_CTRL) ? 2 : 0) | ((mod & KMOD_ALT) ? 4 : 0);
-}
-
 }  // namespace zorbly

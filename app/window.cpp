@@ -48,7 +48,7 @@ class WindowBox : public MessageBox {
   WindowBox(SDL_Window* window, std::function<void()> show, std::function<void()> repaint)
       : window_(window), show_(std::move(show)), repaint_(std::move(repaint)) {}
 
-  void show(std::string_view prompt, int, std::string_view title) override {
+  void show(std::string_view prompt, std::string_view title) override {
     show_();
     showMessageBox(window_, prompt, title, repaint_);
   }
@@ -86,7 +86,7 @@ class GameWindow {
   GameWindow(SDL_Window* window, const WindowOptions& options, const Assets& assets, Recorder* recorder)
       : options_(options), window_(window), presenter_(window), recorder_(recorder),
         box_(window, [this] { beforeBox(); }, [this] { repaint(); }),
-        session_(assets, std::cout, SessionOptions{.seed = options.seed, .trace = false, .box = &box_, .sink = recorder}) {
+        session_(assets, {.seed = options.seed, .out = &std::cout, .trace = false, .box = &box_, .sink = recorder}) {
     watchDisplayErrors(&GameWindow::lastWords, this);
   }
 
@@ -123,18 +123,18 @@ class GameWindow {
       // flight when the window closes makes Xlib end the program with status 1.
       sleepFor(loop_->ticksUntilDue(SDL_GetPerformanceCounter()), frequency);
       while (SDL_PollEvent(&event)) {
-        if (!handle(event)) return 0;
+        if (!handle(event)) return exitOk;
       }
       // Ended, or the window destroyed by another program: as if it were closed.
-      if (session_.ended() || windowGone()) return 0;
+      if (session_.ended() || windowGone()) return exitOk;
       int frames = 0;
       try {
         frames = loop_->runDue(SDL_GetPerformanceCounter());
       } catch (const FileError& e) {
         std::cerr << "zorbly: " << e.what() << '\n';
-        return 1;
+        return exitFailed;
       }
-      if (session_.ended()) return 0;
+      if (session_.ended()) return exitOk;
       if (frames > 0) present();
       // Once the timer has stopped the clock only paces the event polling.
       if (!session_.running() && recorder_) recorder_->writePending();
@@ -233,7 +233,7 @@ int fittingScale(int wanted) {
 int runWindow(const WindowOptions& options, const Assets& assets) {
   if (std::string reason = noDisplayReason(); !reason.empty()) {
     std::cerr << "zorbly: cannot open a window: " << reason << '\n';
-    return 1;
+    return exitFailed;
   }
   // A plain window surface: no GL context for a 120x120 picture.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -244,13 +244,13 @@ int runWindow(const WindowOptions& options, const Assets& assets) {
   SdlVideo video;
   if (!video.ok) {
     std::cerr << "zorbly: cannot open a window: " << unreachableReason() << '\n';
-    return 1;
+    return exitFailed;
   }
   // SDL falls back to drivers that show nothing; only take them when asked to.
   const std::string driver = SDL_GetCurrentVideoDriver();
   if ((driver == "offscreen" || driver == "dummy") && !SDL_getenv("SDL_VIDEODRIVER")) {
     std::cerr << "zorbly: cannot open a window: no display; use --headless to play without a window\n";
-    return 1;
+    return exitFailed;
   }
   std::ofstream recordFile;
   std::optional<Recorder> recorder;
@@ -260,7 +260,7 @@ int runWindow(const WindowOptions& options, const Assets& assets) {
     if (!recordFile) {
       std::cerr << "zorbly: cannot write " << printableFileName(options.record) << ": "
                 << reasonFor(errno ? errno : EACCES) << '\n';
-      return 1;
+      return exitFailed;
     }
     recorder.emplace(recordFile, std::cerr, options.record);
   }
@@ -276,13 +276,13 @@ int runWindow(const WindowOptions& options, const Assets& assets) {
                    SDL_DestroyWindow);
   if (!window) {
     std::cerr << "zorbly: cannot open a window: " << SDL_GetError() << '\n';
-    return 1;
+    return exitFailed;
   }
   SDL_SetWindowMinimumSize(window.get(), form::width, form::height);
   watchDisplayErrors();
   watchWindow(window.get());
   if (SurfacePtr icon = iconSurface(assets.pictures.icon())) SDL_SetWindowIcon(window.get(), icon.get());
-  int status = 0;
+  int status = exitOk;
   {
     GameWindow game(window.get(), options, assets, recorder ? &*recorder : nullptr);
     status = game.run();

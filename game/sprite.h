@@ -4,6 +4,21 @@
 // A name is only a request: whether such a sprite exists is decided when a
 // service looks it up in the window description (scene/layout.h), and asking
 // for one that does not is a fatal error.
+//
+// The sprites, as the design sheet names them (the trace prints these names,
+// so they stay; mind teki/tekki and boss(0)/boss(1..5)):
+//
+//   jiki          the player's ship, the chick at the left edge
+//   laser         the player's shot, one at a time
+//   fire          the flash where a shot hits
+//   tekki(0..2)   the three live enemies; tekki(i) goes with the state's
+//                 tekiX(i) and tekiY(i), and fires tela(i)
+//   tela(0..2)    the enemies' shots
+//   teki(1..5)    never seen (they stay below the field): each only holds
+//                 the enemy picture of its stage, which the tekki take
+//   boss(0)       the live boss
+//   boss(1..5)    never seen: each holds the boss picture of its stage,
+//                 which boss(0) takes
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,7 @@
 #pragma once
 // A failure the game cannot go on from: a sprite that does not exist, a
-// picture that cannot be decoded. main() reports it on one line and exits.
+// picture that cannot be decoded. main() reports it on one line and exits
+// with exitFatal (session/messages.h).
 
 #include <stdexcept>
 
@@ -9,8 +10,5 @@ namespace zorbly {
 struct FatalError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
-
-// Exit status for a fatal error.
-inline constexpr int fatalExitStatus = 3;
 
 }  // namespace zorbly

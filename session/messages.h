@@ -9,11 +9,11 @@
 
 namespace zorbly {
 
-// Exit statuses.
-inline constexpr int exitOk = 0;         // game over, the ending, the end of the input, a closed window
-inline constexpr int exitFileError = 1;  // a file that cannot be read or written, no display
-inline constexpr int exitBadLine = 2;    // a bad option or a line that is not a valid command
-// A fatal error (a sprite or picture that cannot be found) is 3: scene/fatal.h.
+// Exit statuses, the same for every program and front end.
+inline constexpr int exitOk = 0;      // game over, the ending, the end of the input, a closed window
+inline constexpr int exitFailed = 1;  // a file that cannot be read or written; no display, or a lost one
+inline constexpr int exitUsage = 2;   // a bad option, or a script line that is not a valid command
+inline constexpr int exitFatal = 3;   // an internal fault (FatalError): a sprite or picture that is not there
 
 // A file that cannot be read or written; what() is the whole reason, naming
 // the file: "cannot write x.png: No space left on device".

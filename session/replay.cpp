@@ -23,10 +23,10 @@ std::variant<ReplayScript, ReplayError> readReplay(ByteSource& in) {
       }
     }
   } catch (const FileError& e) {
-    return ReplayError{exitFileError, "zorbly: " + std::string(e.what())};
+    return ReplayError{exitFailed, "zorbly: " + std::string(e.what())};
   }
   if (const auto& bad = reader.badLine()) {
-    return ReplayError{exitBadLine, "zorbly: line " + std::to_string(reader.line()) + ": " + bad->reason};
+    return ReplayError{exitUsage, "zorbly: line " + std::to_string(reader.line()) + ": " + bad->reason};
   }
   script.steps.shrink_to_fit();
   return script;
@@ -37,7 +37,7 @@ std::variant<ReplayScript, ReplayError> loadReplay(const std::string& path) {
     FileSource file(path);
     return readReplay(file);
   } catch (const FileError& e) {
-    return ReplayError{exitFileError, "zorbly: " + std::string(e.what())};
+    return ReplayError{exitFailed, "zorbly: " + std::string(e.what())};
   }
 }
 

@@ -17,12 +17,14 @@ inline SpriteId spriteId(Sprite s) {
   noSuchSprite(s);
 }
 
-// How a front end shows the game-over box.
+// How a front end shows the game-over box: modal, with one OK button. (The
+// game asks for buttons 0, OK alone, and for nothing else; the trace writes
+// what it asked.)
 class MessageBox {
  public:
   virtual ~MessageBox() = default;
-  // Shows a modal box and returns once it is dismissed. buttons 0: one OK.
-  virtual void show(std::string_view prompt, int buttons, std::string_view title) = 0;
+  // Shows the box and returns once it is dismissed.
+  virtual void show(std::string_view prompt, std::string_view title) = 0;
 };
 
 class SceneServices : public Services {
@@ -38,8 +40,8 @@ class SceneServices : public Services {
   void setTextPosition(double x, double y) override { scene_.setTextPosition(x, y); }
   void print(std::string_view text) override { scene_.print(text); }
   void setInterval(int ms) override { interval_ = ms; }
-  void messageBox(std::string_view prompt, int buttons, std::string_view title) override {
-    if (box_) box_->show(prompt, buttons, title);
+  void messageBox(std::string_view prompt, int, std::string_view title) override {
+    if (box_) box_->show(prompt, title);
   }
   void end() override { ended_ = true; }
   void randomize() override { random_.randomize(); }
