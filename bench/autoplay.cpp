@@ -8,12 +8,11 @@
 
 #include <cstdint>
 #include <iostream>
-#include <sstream>
 #include <string>
 
 #include "session/session.h"
-#include "tests/support/fixture.h"
-#include "tests/support/pilot.h"
+#include "testkit/fixture.h"
+#include "testkit/pilot.h"
 
 namespace {
 
@@ -23,8 +22,7 @@ constexpr double holdFireAt = 90;
 
 // The script of `frames` frames from `seed`, or "" if the game ends before.
 std::string play(std::uint64_t seed, std::uint64_t frames) {
-  std::ostringstream nowhere;
-  Session game(testing::assets(), nowhere, {.seed = seed, .trace = false});
+  Session game(testing::assets(), {.seed = seed});
   game.start();
   testing::Pilot pilot;
   std::string script = "seed " + std::to_string(seed) + "\n";

@@ -6,12 +6,12 @@
 
 #include <sstream>
 
-#include "bench/stepped_game.h"
-#include "tests/support/fixture.h"
+#include "testkit/stepped_game.h"
+#include "testkit/fixture.h"
 
 namespace {
 
-using zorbly::bench::SteppedGame;
+using zorbly::testing::SteppedGame;
 
 using zorbly::testing::assets;
 

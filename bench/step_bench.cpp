@@ -17,14 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "bench/allocation_count.h"
-#include "bench/stepped_game.h"
-#include "tests/support/fixture.h"
+#include "testkit/allocation_count.h"
+#include "testkit/stepped_game.h"
+#include "testkit/fixture.h"
 
 namespace {
 
-using zorbly::bench::allocationCount;
-using zorbly::bench::SteppedGame;
+using zorbly::testing::allocationCount;
+using zorbly::testing::SteppedGame;
 
 using zorbly::testing::assets;
 

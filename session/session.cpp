@@ -1,6 +1,7 @@
 #include "session/session.h"
 
 #include <ostream>
+#include <stdexcept>
 
 #include "game/handlers.h"
 #include "scene/png.h"
@@ -15,10 +16,10 @@ constexpr std::size_t outputChunk = 1 << 16;
 
 }  // namespace
 
-Session::Session(const Assets& assets, std::ostream& out, const SessionOptions& options)
-    : out_(out), random_(options.seed), scene_(assets.pictures, assets.font),
-      services_(scene_, random_, options.box), tracer_(services_, buffer_), sink_(options.sink), writeShot_(options.writeShot),
-      traceable_(options.trace), trace_(options.trace) {
+Session::Session(const Assets& assets, const SessionOptions& options)
+    : out_(options.out), random_(options.seed), scene_(assets.pictures, assets.font),
+      services_(scene_, random_, options.box), tracer_(services_, buffer_), sink_(options.sink),
+      writeShot_(options.writeShot), traceable_(options.trace && out_), trace_(traceable_) {
   // Room for the largest piece a traced run hands over, so that the buffer never grows.
   if (trace_) buffer_.reserve(2 * outputChunk);
 }
@@ -31,9 +32,14 @@ void Session::start() {
 }
 
 void Session::apply(const Command& c) {
+  if (c.kind == Command::Kind::seed) {
+    if (started_) throw std::invalid_argument("seed is allowed only before the game starts");
+    random_.setFixedSeed(c.number);
+    return;
+  }
   start();
   switch (c.kind) {
-    case Command::Kind::seed: break;  // taken before the start
+    case Command::Kind::seed: break;  // taken above
     case Command::Kind::down:
       if (sink_) sink_->applied(c);
       Form_KeyDown(state_, static_cast<int>(c.number), 0);
@@ -43,7 +49,9 @@ void Session::apply(const Command& c) {
       Form_KeyUp(state_, static_cast<int>(c.number), 0);
       break;
     case Command::Kind::tick: tick(c); break;
-    case Command::Kind::state: appendStateLine(buffer_, state_, services_.interval()); break;
+    case Command::Kind::state:
+      if (out_) appendStateLine(buffer_, state_, services_.interval());
+      break;
     case Command::Kind::shot: writeShot_(c.file, encodePng(picture())); break;
     case Command::Kind::traceOn: trace_ = traceable_; break;
     case Command::Kind::traceOff: trace_ = false; break;
@@ -56,8 +64,9 @@ const Framebuffer& Session::picture() {
 }
 
 void Session::flush() {
-  out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-  out_.flush();
+  if (!out_) return;
+  out_->write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+  out_->flush();
   buffer_.clear();
 }
 
@@ -66,10 +75,10 @@ void Session::tick(const Command& c) {
   if (sink_) sink_->applied(c);
   for (std::uint64_t n = 0; n < c.number && services_.running(); ++n) {
     Timer1_Timer(state_, active());
-    if (buffer_.size() >= outputChunk) {
-      out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    if (buffer_.size() >= outputChunk) {  // only with the trace on, so with an output
+      out_->write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
       buffer_.clear();
-      if (!out_) return;  // nobody to write for: the front end reports it
+      if (!*out_) return;  // nobody to write for: the front end reports it
     }
   }
 }

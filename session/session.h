@@ -31,9 +31,13 @@ class CommandSink {
 };
 
 struct SessionOptions {
-  std::optional<std::uint64_t> seed;  // without one, the clock seeds the game
-  // True: a line for every service call, from the start until `trace off`.
-  // False (a window): trace commands do nothing.
+  // Seeds the game unless the script's `seed N` does; without either, the clock does.
+  std::optional<std::uint64_t> seed;
+  // Where the game's lines go, a command's lines at a time (flush()): the
+  // state line, and while the trace is on a line for every service call.
+  // Without one the game writes nothing, and `state` and `trace` do nothing.
+  std::ostream* out = nullptr;
+  // False (a window): the trace stays off whatever `trace on` says.
   bool trace = true;
   MessageBox* box = nullptr;   // without one the box is dismissed at once
   CommandSink* sink = nullptr;
@@ -43,21 +47,19 @@ struct SessionOptions {
 
 class Session {
  public:
-  // Trace and state lines go to `out`, a command's lines at a time (flush()).
-  Session(const Assets& assets, std::ostream& out, const SessionOptions& options = {});
-
-  // `seed N`: seeds the game; only before it starts.
-  void seed(std::uint64_t n) { random_.setFixedSeed(n); }
+  explicit Session(const Assets& assets, const SessionOptions& options = {});
 
   // Runs the start-up handler; the game starts only once.
   void start();
 
-  // Carries out any command but seed, starting the game first if need be.
-  // Throws FileError when a shot cannot be written, FatalError when the
-  // game asks for a sprite that does not exist.
+  // Carries out one command of the script language. `seed N` seeds the game
+  // and may only come before it starts (std::invalid_argument after); any
+  // other command starts the game first if need be. Throws FileError when a
+  // shot cannot be written, FatalError when the game asks for a sprite that
+  // does not exist.
   void apply(const Command& c);
 
-  // Hands the lines written so far to `out` and flushes it.
+  // Hands the lines written so far to the output and flushes it.
   void flush();
 
   const GameState& state() const { return state_; }
@@ -76,7 +78,7 @@ class Session {
   Services& active() { return trace_ ? static_cast<Services&>(tracer_) : services_; }
   void tick(const Command& c);
 
-  std::ostream& out_;
+  std::ostream* out_;
   Random random_;
   Scene scene_;
   SceneServices services_;

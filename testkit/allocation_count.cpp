@@ -2,7 +2,7 @@
 // In a file of their own, so that the compiler never inlines them next to a
 // new-expression it then thinks mismatched.
 
-#include "bench/allocation_count.h"
+#include "testkit/allocation_count.h"
 
 #include <cstdlib>
 #include <new>
@@ -11,7 +11,7 @@ namespace {
 std::uint64_t allocations = 0;
 }  // namespace
 
-std::uint64_t zorbly::bench::allocationCount() { return allocations; }
+std::uint64_t zorbly::testing::allocationCount() { return allocations; }
 
 void* operator new(std::size_t size) {
   ++allocations;

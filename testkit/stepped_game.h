@@ -12,11 +12,10 @@
 #include <cstdint>
 #include <optional>
 #include <ostream>
-#include <streambuf>
 
 #include "session/session.h"
 
-namespace zorbly::bench {
+namespace zorbly::testing {
 
 // Random presses and releases of the game's three keys.
 class RandomKeys {
@@ -41,8 +40,7 @@ class SteppedGame {
  public:
   // Game n (from 0) is seeded with seed + n, the keys with ~seed.
   SteppedGame(const Assets& assets, std::uint64_t seed, std::ostream* traceSink = nullptr)
-      : assets_(assets), seed_(seed), keys_(~seed), sink_(traceSink ? *traceSink : nowhere_),
-        trace_(traceSink != nullptr) {
+      : assets_(assets), seed_(seed), keys_(~seed), sink_(traceSink) {
     start();
   }
 
@@ -50,7 +48,7 @@ class SteppedGame {
   void step() {
     if (!session_->running()) start();
     if (auto key = keys_.next()) {
-      if (trace_) session_->flush();  // the `tick N` before the key event ends here
+      session_->flush();  // the `tick N` before the key event ends here
       session_->apply(*key);
     }
     session_->apply(frame_);
@@ -63,14 +61,9 @@ class SteppedGame {
   const Session& session() const { return *session_; }
 
  private:
-  struct Nowhere : std::streambuf {
-    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
-  };
-
   void start() {
     if (session_) session_->flush();
-    session_.emplace(assets_, sink_, SessionOptions{.seed = seed_ + games_, .trace = trace_});
+    session_.emplace(assets_, SessionOptions{.seed = seed_ + games_, .out = sink_});
     session_->start();
     ++games_;
   }
@@ -78,13 +71,10 @@ class SteppedGame {
   const Assets& assets_;
   std::uint64_t seed_;
   RandomKeys keys_;
-  Nowhere nowhereBuffer_;
-  std::ostream nowhere_{&nowhereBuffer_};
-  std::ostream& sink_;
-  bool trace_;
+  std::ostream* sink_;
   const Command frame_{Command::Kind::tick, 1, {}};
   std::optional<Session> session_;
   std::uint64_t games_ = 0;
 };
 
-}  // namespace zorbly::bench
+}  // namespace zorbly::testing

@@ -3,15 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include "bench/allocation_count.h"
-#include "bench/stepped_game.h"
-#include "support/fixture.h"
+#include "testkit/allocation_count.h"
+#include "testkit/stepped_game.h"
+#include "testkit/fixture.h"
 
 namespace zorbly {
 namespace {
 
-using bench::allocationCount;
-using bench::SteppedGame;
+using testing::allocationCount;
+using testing::SteppedGame;
 
 TEST(Allocation, SteppingWithTheTraceOffAllocatesNothing) {
   constexpr int frames = 100'000;

@@ -9,17 +9,17 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "scene/png.h"
 #include "session/session.h"
-#include "support/fixture.h"
+#include "support/golden.h"
 #include "support/run_program.h"
+#include "testkit/fixture.h"
 
-namespace zorbly {
+namespace zorbly::testing {
 namespace {
-
-const std::string golden = ZORBLY_GOLDEN_DIR;
 
 std::uint64_t fingerprint(const Framebuffer& fb) {
   std::uint64_t h = 0xcbf29ce484222325ull;  // FNV-1a
@@ -47,15 +47,12 @@ struct Played {
 // Plays the script as the headless program does, but one frame at a time.
 Played play(const std::string& name) {
   Played p;
-  const std::string text = testing::slurp(golden + "/" + name + ".script");
+  const std::string text = slurp(goldenDir + "/" + name + ".script");
   StringSource in(text);
   ScriptReader reader(in);
-  std::ostringstream out;
-  Session s(testing::assets(), out, {.seed = std::nullopt, .trace = false});
+  Session s(assets());
   while (auto c = reader.next()) {
-    if (c->kind == Command::Kind::seed) {
-      s.seed(c->number);
-    } else if (c->kind == Command::Kind::tick) {
+    if (c->kind == Command::Kind::tick) {
       for (std::uint64_t i = 0; i < c->number && s.running(); ++i) {
         s.apply({Command::Kind::tick, 1, {}});
         p.frames.push_back(hex(fingerprint(s.picture())));
@@ -74,18 +71,18 @@ Played play(const std::string& name) {
 class Golden : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Golden, PlaysAgainFrameForFrame) {
-  const std::string name = GetParam(), base = golden + "/" + name;
+  const std::string name = GetParam(), base = goldenDir + "/" + name;
   const Played p = play(name);
   if (std::getenv("ZORBLY_UPDATE_GOLDEN")) {
     std::ofstream frames(base + ".frames");
     for (const std::string& f : p.frames) frames << f << '\n';
-    testing::spit(base + ".state", p.state);
-    testing::spit(base + ".png", encodePng(p.last));
+    spit(base + ".state", p.state);
+    spit(base + ".png", encodePng(p.last));
     GTEST_SKIP() << "wrote " << base << ".{frames,state,png}";
   }
 
   std::vector<std::string> expected;
-  std::istringstream frames(testing::slurp(base + ".frames"));
+  std::istringstream frames(slurp(base + ".frames"));
   for (std::string line; std::getline(frames, line);) expected.push_back(line);
   for (std::size_t i = 0; i < std::min(expected.size(), p.frames.size()); ++i) {
     if (expected[i] != p.frames[i]) {
@@ -95,16 +92,16 @@ TEST_P(Golden, PlaysAgainFrameForFrame) {
   }
   EXPECT_EQ(p.frames.size(), expected.size()) << name << ": frames played";
 
-  const std::string png = testing::slurp(base + ".png");
+  const std::string png = slurp(base + ".png");
   const Image want = decodePng(reinterpret_cast<const unsigned char*>(png.data()), png.size(), name);
   ASSERT_EQ(want.pixels.size(), p.last.size());
   int differ = 0;
   for (std::size_t i = 0; i < p.last.size(); ++i) differ += want.pixels[i] != p.last[i];
   EXPECT_EQ(differ, 0) << name << ": pixels of the last frame that differ from " << name << ".png";
-  EXPECT_EQ(p.state, testing::slurp(base + ".state")) << name;
+  EXPECT_EQ(p.state, slurp(base + ".state")) << name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Games, Golden, ::testing::Values("ending", "gameover", "mashed"));
+INSTANTIATE_TEST_SUITE_P(Games, Golden, ::testing::ValuesIn(goldenGames()));
 
 }  // namespace
-}  // namespace zorbly
+}  // namespace zorbly::testing

@@ -7,10 +7,10 @@
 #include <sstream>
 
 #include "session/frame_loop.h"
-#include "session/headless.h"
+#include "session/script_runner.h"
 #include "session/recorder.h"
 #include "session/replay.h"
-#include "support/fixture.h"
+#include "testkit/fixture.h"
 
 namespace zorbly {
 namespace {
@@ -39,14 +39,13 @@ std::string stateLine(const Session& s) {
 std::string headlessState(const std::string& text) {
   StringSource in(text + "\ntrace off\nstate\n");
   std::ostringstream out, err;
-  EXPECT_EQ(runHeadless(in, out, err, testing::assets()), 0) << err.str();
+  EXPECT_EQ(runScript(in, out, err, testing::assets()), 0) << err.str();
   const std::string output = out.str();
   return output.substr(output.rfind("{\"op\":\"state\""));
 }
 
 TEST(FrameLoop, RunsTheFramesDueByNowAndStartsAfreshAfterAStall) {
-  std::ostringstream out;
-  Session s(testing::assets(), out, {.seed = 1, .trace = false});
+  Session s(testing::assets(), {.seed = 1});
   FrameLoop loop(s, nullptr, second, 5000);
   EXPECT_TRUE(s.started());
   EXPECT_EQ(loop.runDue(5000), 1);  // the first frame is due at once
@@ -63,8 +62,7 @@ TEST(FrameLoop, RunsTheFramesDueByNowAndStartsAfreshAfterAStall) {
 
 TEST(FrameLoop, AReplayGivesItsCommandsBeforeTheirFramesThenThePlayerTakesOver) {
   const ReplayScript replay = script("down 40\ntick 3\nup 40\ndown 90\ntick 2\n");
-  std::ostringstream out;
-  Session s(testing::assets(), out, {.seed = 1, .trace = false});
+  Session s(testing::assets(), {.seed = 1});
   FrameLoop loop(s, &replay, second, 0);
   loop.key(true, keyUp);  // the player's keys wait for the replay to end
   EXPECT_TRUE(loop.replaying());
@@ -90,7 +88,7 @@ TEST(FrameLoop, AReplayGivesItsCommandsBeforeTheirFramesThenThePlayerTakesOver) 
 TEST(FrameLoop, AReplayedStateLineIsWrittenInItsPlace) {
   const ReplayScript replay = script("tick 2\nstate\ntick 1\n");
   std::ostringstream out;
-  Session s(testing::assets(), out, {.seed = 1, .trace = false});
+  Session s(testing::assets(), {.seed = 1, .out = &out, .trace = false});
   FrameLoop loop(s, &replay, second, 0);
   loop.runDue(frame);
   EXPECT_EQ(out.str(), "");
@@ -176,9 +174,9 @@ TEST(Recorder, ARecordedGamePlaysAgainHeadlessToTheSameEnd) {
   std::mt19937 dice(20240611);
   int gameOvers = 0;
   for (int game = 0; game < 12; ++game) {
-    std::ostringstream file, err, out;
+    std::ostringstream file, err;
     Recorder recorder(file, err, "game.txt");
-    Session s(testing::assets(), out, {.seed = std::nullopt, .trace = false, .box = nullptr, .sink = &recorder});
+    Session s(testing::assets(), {.seed = std::nullopt, .sink = &recorder});
     FrameLoop loop(s, nullptr, second, 0);
     std::uint64_t now = 0;
     for (int step = 0; step < 60 + game * 40 && !s.ended(); ++step) {
@@ -192,7 +190,7 @@ TEST(Recorder, ARecordedGamePlaysAgainHeadlessToTheSameEnd) {
     recording.insert(recording.find('\n') + 1, "trace off\n");
     StringSource in(recording + "state\n");
     std::ostringstream replayed, replayErr;
-    ASSERT_EQ(runHeadless(in, replayed, replayErr, testing::assets()), 0) << replayErr.str();
+    ASSERT_EQ(runScript(in, replayed, replayErr, testing::assets()), 0) << replayErr.str();
     if (s.ended()) {
       ++gameOvers;
       EXPECT_EQ(replayed.str().find("\"op\":\"state\""), std::string::npos) << "game over came later";

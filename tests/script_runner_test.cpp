@@ -1,12 +1,13 @@
-// The headless mode, driven in-process through its script language.
+// The script runner: the headless program's work, driven in-process through
+// the script language.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <sstream>
 
-#include "session/headless.h"
-#include "support/fixture.h"
+#include "session/script_runner.h"
+#include "testkit/fixture.h"
 #include "support/run_program.h"
 
 namespace zorbly {
@@ -20,7 +21,7 @@ struct Outcome {
 Outcome run(const std::string& script, std::optional<std::uint64_t> seed = 1) {
   StringSource in(script);
   std::ostringstream out, err;
-  int status = runHeadless(in, out, err, testing::assets(), {.seed = seed});
+  int status = runScript(in, out, err, testing::assets(), {.seed = seed});
   return {status, out.str(), err.str()};
 }
 
@@ -35,7 +36,7 @@ std::string lastLine(const std::string& s) {
   return s.substr(s.rfind('\n', end - 1) + 1);
 }
 
-TEST(Headless, StartUpAndTheFirstFrameInOrder) {
+TEST(ScriptRunner, StartUpAndTheFirstFrameInOrder) {
   Outcome r = run("seed 1\ntick\n", std::nullopt);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
@@ -61,7 +62,7 @@ TEST(Headless, StartUpAndTheFirstFrameInOrder) {
             "{\"op\":\"move\",\"sprite\":\"tela(2)\",\"left\":129.5,\"top\":105}\n");
 }
 
-TEST(Headless, TheStateLine) {
+TEST(ScriptRunner, TheStateLine) {
   Outcome r = run("trace off\ndown 90\nstate\ntick 2\nstate\n");
   EXPECT_EQ(r.out.substr(r.out.find("{\"op\":\"state\"")),
             "{\"op\":\"state\",\"jikiY\":30,\"jikiDY\":0,\"score\":0,\"laserX\":20,\"laserY\":58,"
@@ -75,7 +76,7 @@ TEST(Headless, TheStateLine) {
             "\"bossY\":-30,\"bossDir\":1,\"interval\":1}\n");
 }
 
-TEST(Headless, TheSeedDecidesTheGame) {
+TEST(ScriptRunner, TheSeedDecidesTheGame) {
   const std::string script = "trace off\ntick 500\nstate\n";
   EXPECT_EQ(run("seed 42\n" + script, 7).out, run("seed 42\n" + script, 9).out);
   EXPECT_EQ(run(script, 42).out, run("seed 42\n" + script, std::nullopt).out);
@@ -85,7 +86,7 @@ TEST(Headless, TheSeedDecidesTheGame) {
   EXPECT_EQ(countLines(clock.out, "\"op\":\"rnd\""), 3);
 }
 
-TEST(Headless, TheGameStartsOnlyOnceAndEvenWithNoCommands) {
+TEST(ScriptRunner, TheGameStartsOnlyOnceAndEvenWithNoCommands) {
   EXPECT_EQ(countLines(run("").out, "randomize"), 1);
   EXPECT_EQ(countLines(run("# nothing\n\n").out, "randomize"), 1);
   EXPECT_EQ(countLines(run("state\nstate\ntick\n").out, "randomize"), 1);
@@ -93,14 +94,14 @@ TEST(Headless, TheGameStartsOnlyOnceAndEvenWithNoCommands) {
   EXPECT_EQ(countLines(run("trace off\nstate\n").out, "\"stage\":1"), 1);
 }
 
-TEST(Headless, TraceOffSilencesServiceLinesOnly) {
+TEST(ScriptRunner, TraceOffSilencesServiceLinesOnly) {
   Outcome r = run("trace off\ntick 3\nstate\ntrace on\ntick\n");
   EXPECT_EQ(countLines(r.out, "randomize"), 1);  // start-up ran with the trace still on
   EXPECT_EQ(countLines(r.out, "\"op\":\"state\""), 1);
   EXPECT_EQ(countLines(r.out, "\"op\":\"print\""), 1);
 }
 
-TEST(Headless, GameOverEndsTheRunWithStatusZero) {
+TEST(ScriptRunner, GameOverEndsTheRunWithStatusZero) {
   // Left alone with seed 1, the ship is hit in frame 107.
   Outcome r = run("trace off\ntick 106\ntrace on\ntick 5\nstate\ntick\n");
   EXPECT_EQ(r.status, 0);
@@ -111,7 +112,7 @@ TEST(Headless, GameOverEndsTheRunWithStatusZero) {
 }
 
 // (What each bad line says is the script reader's; here: how a run ends on one.)
-TEST(Headless, ABadLineStopsTheRunWithStatusTwoAndItsNumber) {
+TEST(ScriptRunner, ABadLineStopsTheRunWithStatusTwoAndItsNumber) {
   Outcome r = run("trace off\nstate\n# c\n\nnope\nstate\n");
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "zorbly: line 5: unknown command 'nope'\n");
@@ -119,7 +120,7 @@ TEST(Headless, ABadLineStopsTheRunWithStatusTwoAndItsNumber) {
   EXPECT_EQ(countLines(r.out, "\"op\":\"state\""), 1);
 }
 
-TEST(Headless, ShotWritesThePlayFieldAsPng) {
+TEST(ScriptRunner, ShotWritesThePlayFieldAsPng) {
   testing::Scratch dir;
   const auto file = dir / "after ten frames.png";
   Outcome r = run("trace off\ntick 10\nshot " + file.string() + "  \n");
@@ -142,7 +143,7 @@ TEST(Headless, ShotWritesThePlayFieldAsPng) {
 
 // A shot that cannot be written ends the run with one line naming the file
 // and the reason, and leaves nothing behind: not the file, not a piece of it.
-TEST(Headless, AShotThatCannotBeWrittenIsStatusOne) {
+TEST(ScriptRunner, AShotThatCannotBeWrittenIsStatusOne) {
   testing::Scratch dir;
   const struct {
     std::string file, reason;

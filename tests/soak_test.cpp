@@ -1,4 +1,4 @@
-// Soak: millions of frames of random keys through the headless driver, game
+// Soak: millions of frames of random keys through sessions, game
 // after game with a new seed each, checking after every frame what must
 // always hold. A game that breaks a rule is written out as a script to replay
 // with `zorbly --headless --script FILE`.
@@ -15,14 +15,13 @@
 #include <iostream>
 #include <memory>
 #include <random>
-#include <streambuf>
 #include <string>
 #include <vector>
 
 #include "scene/fatal.h"
 #include "session/session.h"
-#include "support/fixture.h"
-#include "support/pilot.h"
+#include "testkit/fixture.h"
+#include "testkit/pilot.h"
 
 namespace zorbly {
 namespace {
@@ -38,11 +37,6 @@ std::uint64_t framesToSoak() {
   }
   return frames;
 }
-
-// Drops whatever the driver writes: the trace is off after start-up.
-struct Nowhere : std::streambuf {
-  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-};
 
 // The rules that hold after every frame; the first one broken, or "".
 std::string brokenRule(const GameState& st, const GameState& before) {
@@ -86,13 +80,12 @@ class Soak {
   bool playGame(std::uint64_t frameLimit) {
     const std::uint64_t seed = seed_++;
     std::mt19937_64 keys(seed);
-    Session game(testing::assets(), nowhere_, {.seed = seed});
+    Session game(testing::assets(), {.seed = seed});
     pilot_ = testing::Pilot();
     script_.clear();
     ++totals_.games;
     std::uint64_t frame = 0;
     try {
-      issue(game, {Command::Kind::traceOff, 0, {}});
       while (game.running() && frame < frameLimit) {
         pressKeys(game, keys);
         const GameState before = game.state();
@@ -138,7 +131,7 @@ class Soak {
   bool fail(std::uint64_t seed, std::uint64_t frame, const std::string& what) {
     const std::string file = "soak-failure-seed-" + std::to_string(seed) + ".script";
     std::ofstream out(file);
-    out << "seed " << seed << '\n';
+    out << "seed " << seed << "\ntrace off\n";
     for (const Command& c : script_) out << formatCommand(c) << '\n';
     out << "state\n";
     ADD_FAILURE() << "seed " << seed << ", frame " << frame << ": " << what << "; the game is in "
@@ -148,8 +141,6 @@ class Soak {
 
   Play play_;
   std::uint64_t seed_;
-  Nowhere nowhereBuffer_;
-  std::ostream nowhere_{&nowhereBuffer_};
   testing::Pilot pilot_;
   std::vector<Command> script_;
   Totals totals_;

@@ -16,8 +16,6 @@
 #include <cstring>
 #include <exception>
 #include <optional>
-#include <ostream>
-#include <streambuf>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -34,12 +32,6 @@ namespace {
 // Frames are timed in microseconds of the page's performance.now().
 constexpr std::uint64_t microsecondsPerSecond = 1'000'000;
 
-// The page plays with the trace off: nothing is ever written.
-struct NoOutput : std::streambuf {
-  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
-};
-
 // The page shows no files: a shot (only a replay could ask) writes nothing.
 void writeNoShot(const std::string&, std::string_view) {}
 
@@ -52,7 +44,7 @@ class Page;
 class PageBox : public MessageBox {
  public:
   explicit PageBox(Page& page) : page_(page) {}
-  void show(std::string_view prompt, int buttons, std::string_view title) override;
+  void show(std::string_view prompt, std::string_view title) override;
 
   bool pending = false;
   std::string title, prompt;
@@ -75,8 +67,8 @@ class Page {
     loop_.reset();
     session_.reset();
     box_.pending = false;
-    session_.emplace(*assets_, out_,
-                     SessionOptions{.seed = seed, .trace = false, .box = &box_, .sink = nullptr, .writeShot = writeNoShot});
+    // The page writes nothing: no state or trace lines, no shots.
+    session_.emplace(*assets_, SessionOptions{.seed = seed, .box = &box_, .writeShot = writeNoShot});
     session_->start();
     present();
   }
@@ -138,14 +130,12 @@ class Page {
 
  private:
   std::optional<Assets> assets_;
-  NoOutput noOutput_;
-  std::ostream out_{&noOutput_};
   PageBox box_{*this};
   std::optional<Session> session_;
   std::optional<FrameLoop> loop_;
 };
 
-void PageBox::show(std::string_view shownPrompt, int, std::string_view shownTitle) {
+void PageBox::show(std::string_view shownPrompt, std::string_view shownTitle) {
   pending = true;
   title = shownTitle;
   prompt = shownPrompt;
@@ -187,8 +177,7 @@ EMSCRIPTEN_KEEPALIVE int zorbly_new_game(const char* seed, int length) {
   return zorbly::guarded([&] {
     std::optional<std::uint64_t> fixed;
     if (seed) {
-      auto n = zorbly::parseNumber(std::string_view(seed, static_cast<std::size_t>(std::max(length, 0))),
-                                   "the seed", 0, UINT64_MAX);
+      auto n = zorbly::parseSeed(std::string_view(seed, static_cast<std::size_t>(std::max(length, 0))));
       if (auto* bad = std::get_if<zorbly::BadLine>(&n)) return -std::max(1, page.say(bad->reason));
       fixed = std::get<std::uint64_t>(n);
     }

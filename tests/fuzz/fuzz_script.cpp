@@ -12,7 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view script(reinterpret_cast<const char*>(data), size);
-  const zorbly_fuzz::Verdict verdict = zorbly_fuzz::checkScript(script);
+  const zorbly::testing::Verdict verdict = zorbly::testing::checkScript(script);
   if (!verdict.run) return -1;  // over the frame budget: not kept in the corpus
   if (!verdict.problem.empty()) {
     std::fprintf(stderr, "broken promise: %s\n", verdict.problem.c_str());

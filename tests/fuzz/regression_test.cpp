@@ -39,7 +39,7 @@ void checkAll(const std::string& folder) {
   const auto files = filesIn(folder);
   ASSERT_FALSE(files.empty()) << "no inputs in " << folder;
   for (const fs::path& file : files) {
-    const zorbly_fuzz::Verdict v = zorbly_fuzz::checkScript(slurp(file));
+    const zorbly::testing::Verdict v = zorbly::testing::checkScript(slurp(file));
     EXPECT_TRUE(v.run) << file << " asks for more frames than the fuzzer runs";
     EXPECT_EQ(v.problem, "") << file;
   }
@@ -48,7 +48,7 @@ void checkAll(const std::string& folder) {
 TEST(FuzzInputs, EveryFoundInputKeepsThePromises) { checkAll("regressions"); }
 
 TEST(FuzzInputs, TheCheckRunsScriptsWithinTheFrameBudgetOnly) {
-  using zorbly_fuzz::checkScript;
+  using zorbly::testing::checkScript;
   EXPECT_FALSE(checkScript("tick 20001\n").run);
   EXPECT_FALSE(checkScript("tick 10000\ntick 10001\nbad\n").run);
   EXPECT_TRUE(checkScript("tick 10000\nbad\ntick 1000000000\n").run);  // nothing read after a bad line

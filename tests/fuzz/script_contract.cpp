@@ -8,17 +8,17 @@
 #include <streambuf>
 #include <vector>
 
-#include "session/headless.h"
+#include "session/script_runner.h"
 #include "session/messages.h"
 #include "session/script.h"
-#include "tests/support/fixture.h"
+#include "testkit/fixture.h"
 
-namespace zorbly_fuzz {
+namespace zorbly::testing {
 
 namespace {
 
 using zorbly::Command;
-using zorbly::testing::assets;
+
 
 // The output of a run, checked as it is written and then dropped: a long run
 // with the trace on writes a lot. Every line must read {"op":"...}.
@@ -107,7 +107,7 @@ Verdict checkScript(std::string_view script) {
   OutputChecker checker;
   std::ostream out(&checker);
   std::ostringstream err;
-  v.status = zorbly::runHeadless(in, out, err, assets(), {.seed = 1, .writeShot = keepNothing});
+  v.status = zorbly::runScript(in, out, err, assets(), {.seed = 1, .writeShot = keepNothing});
 
   auto fail = [&](const std::string& what) {
     if (v.problem.empty()) v.problem = what;
@@ -123,7 +123,7 @@ Verdict checkScript(std::string_view script) {
         fail("status 0, but the output does not start with the start-up");
       }
       break;
-    case zorbly::exitBadLine:
+    case zorbly::exitUsage:
       if (!namesALine(messages, reading.lines)) fail("status 2 without one line naming a line: " + messages);
       break;
     default: fail("status " + std::to_string(v.status) + ": " + messages);
@@ -131,4 +131,4 @@ Verdict checkScript(std::string_view script) {
   return v;
 }
 
-}  // namespace zorbly_fuzz
+}  // namespace zorbly::testing

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace zorbly_fuzz {
+namespace zorbly::testing {
 
 // Scripts may ask for up to a billion frames per tick line, which is a long
 // run, not a hang; the fuzzer is after crashes, so scripts that ask for more
@@ -24,10 +24,10 @@ inline constexpr std::uint64_t frameBudget = 20'000;
 
 struct Verdict {
   bool run = false;     // false: over the frame budget, not run
-  int status = 0;       // runHeadless's exit status
+  int status = 0;       // runScript's exit status
   std::string problem;  // empty when the run kept every promise
 };
 
 Verdict checkScript(std::string_view script);
 
-}  // namespace zorbly_fuzz
+}  // namespace zorbly::testing

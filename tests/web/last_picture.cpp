@@ -6,7 +6,6 @@
 
 #include <exception>
 #include <iostream>
-#include <sstream>
 
 #include "scene/png.h"
 #include "session/files.h"
@@ -23,14 +22,9 @@ int main(int argc, char** argv) {
     const Assets assets;
     FileSource in(argv[1]);
     ScriptReader script(in);
-    std::ostringstream out;
-    Session game(assets, out, {.seed = std::nullopt, .trace = false});
+    Session game(assets);
     while (auto command = script.next()) {
-      if (command->kind == Command::Kind::seed) {
-        game.seed(command->number);
-      } else {
-        game.apply(*command);
-      }
+      game.apply(*command);
       if (game.ended()) break;
     }
     if (const auto& bad = script.badLine()) {
