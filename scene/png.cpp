@@ -31,19 +31,21 @@ Image decodePng(const unsigned char* data, std::size_t size, std::string_view wh
   return image;
 }
 
-std::string encodePng(const Framebuffer& fb) {
-  unsigned char rgb[form::width * form::height * 3];
-  unsigned char* p = rgb;
-  for (Pixel pixel : fb) {
-    *p++ = static_cast<unsigned char>(pixel >> 16);
-    *p++ = static_cast<unsigned char>(pixel >> 8);
-    *p++ = static_cast<unsigned char>(pixel);
+std::string encodePng(int width, int height, const Pixel* pixels) {
+  std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * height * 3);
+  unsigned char* p = rgb.data();
+  for (const Pixel* pixel = pixels; p != rgb.data() + rgb.size(); ++pixel) {
+    *p++ = static_cast<unsigned char>(*pixel >> 16);
+    *p++ = static_cast<unsigned char>(*pixel >> 8);
+    *p++ = static_cast<unsigned char>(*pixel);
   }
   std::string bytes;
   stbi_write_png_to_func(
       [](void* out, void* data, int size) { static_cast<std::string*>(out)->append(static_cast<char*>(data), size); },
-      &bytes, form::width, form::height, 3, rgb, form::width * 3);
+      &bytes, width, height, 3, rgb.data(), width * 3);
   return bytes;
 }
+
+std::string encodePng(const Framebuffer& fb) { return encodePng(form::width, form::height, fb.data()); }
 
 }  // namespace zorbly

@@ -20,8 +20,12 @@ struct Image {
 // Decodes PNG bytes; throws FatalError naming `what` when they are not a PNG.
 Image decodePng(const unsigned char* data, std::size_t size, std::string_view what);
 
-// The play field as the bytes of a PNG file (8-bit RGB). The same picture
-// always gives the same bytes, on every platform.
+// A width x height picture (0x00RRGGBB, row by row) as the bytes of a PNG
+// file, 8-bit RGB. The same picture always gives the same bytes, on every
+// platform.
+std::string encodePng(int width, int height, const Pixel* pixels);
+
+// The play field as a PNG file.
 std::string encodePng(const Framebuffer& fb);
 
 }  // namespace zorbly

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "scene/scene.h"
-#include "support/fixture.h"
+#include "testkit/fixture.h"
 
 namespace zorbly {
 namespace {

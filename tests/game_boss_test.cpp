@@ -14,8 +14,8 @@
 namespace {
 
 using namespace zorbly;
-using zorbly_test::Lines;
-using zorbly_test::RecordingServices;
+using zorbly::testing::Lines;
+using zorbly::testing::RecordingServices;
 
 // The boss has just come out in `stage`: 19 kills, the enemies held at 150
 // with their shots far right, the player's shot at rest on row 0.

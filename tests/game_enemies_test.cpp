@@ -10,8 +10,8 @@
 namespace {
 
 using namespace zorbly;
-using zorbly_test::Lines;
-using zorbly_test::RecordingServices;
+using zorbly::testing::Lines;
+using zorbly::testing::RecordingServices;
 
 // Stage 1 with nothing about to happen: the ship at 30, the player's shot at
 // rest on row 0 (out of every enemy's reach), the enemies mid-field on row 15

@@ -6,15 +6,15 @@
 #include <vector>
 
 #include "support/fake_services.h"
-#include "support/pilot.h"
+#include "testkit/pilot.h"
 #include "game/handlers.h"
 
 namespace {
 
 using namespace zorbly;
 using zorbly::testing::Key;
-using zorbly_test::Lines;
-using zorbly_test::RecordingServices;
+using zorbly::testing::Lines;
+using zorbly::testing::RecordingServices;
 
 // The clamp sets the value: from 3 the ship stops at -5, not -3 or -6, and
 // from 67 (as after a stop at -5) at 75, not 73 or 76.

@@ -9,8 +9,8 @@
 namespace {
 
 using namespace zorbly;
-using zorbly_test::Lines;
-using zorbly_test::RecordingServices;
+using zorbly::testing::Lines;
+using zorbly::testing::RecordingServices;
 
 TEST(StartUp, SeedsThenGivesEachEnemyInTurnARowAndThePictureOfStage1) {
   RecordingServices s;

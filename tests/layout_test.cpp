@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 
 #include "scene/fatal.h"
 #include "scene/layout.h"
 #include "session/scene_services.h"
-#include "support/fixture.h"
+#include "testkit/fixture.h"
 
 namespace zorbly {
 namespace {
@@ -17,11 +18,13 @@ TEST(Layout, SpritesOutsideTheTableDoNotExist) {
     EXPECT_FALSE(findSprite(s)) << spriteName(s);
     EXPECT_THROW(spriteId(s), FatalError) << spriteName(s);
   }
+  std::string message = "nothing thrown";
   try {
     spriteId(teki(0));
   } catch (const FatalError& e) {
-    EXPECT_STREQ(e.what(), "there is no sprite teki(0)");
+    message = e.what();
   }
+  EXPECT_EQ(message, "there is no sprite teki(0)");
 }
 
 TEST(Layout, EverySpriteStartsBelowTheField) {

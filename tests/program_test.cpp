@@ -8,6 +8,7 @@
 
 #include <filesystem>
 
+#include "support/golden.h"
 #include "support/run_program.h"
 
 namespace zorbly::testing {
@@ -176,9 +177,10 @@ TEST(Program, ZorblyHeadlessIsTheSameProgram) {
 
 // The golden games give the same last picture and state through the program.
 TEST(Program, GoldenGamesEndTheSame) {
-  for (const std::string name : {"ending", "mashed", "gameover"}) {
+  ASSERT_FALSE(goldenGames().empty()) << goldenDir;
+  for (const std::string& name : goldenGames()) {
     Scratch dir;
-    const std::string base = std::string(ZORBLY_GOLDEN_DIR) + "/" + name;
+    const std::string base = goldenDir + "/" + name;
     std::string script = slurp(base + ".script");
     script.insert(script.find('\n') + 1, "trace off\n");
     spit(dir / "script", script + "state\nshot " + (dir / "last.png").string() + "\n");

@@ -3,8 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <sstream>
+#include <string>
+#include <tuple>
+
 #include "scene/scene.h"
-#include "support/fixture.h"
+#include "scene/utf8.h"
+#include "session/session.h"
+#include "support/golden.h"
+#include "testkit/fixture.h"
 
 namespace zorbly {
 namespace {
@@ -63,17 +71,49 @@ TEST(Text, TheSameLineAtTheSamePlaceIsDrawnOnce) {
   EXPECT_EQ(scene.textRenders(), 3);
 }
 
-// Every character a game prints is in the atlas, and the ending fits the
-// field; a character the atlas lacks, or a byte that is not UTF-8, draws a
-// visible box instead of nothing.
-TEST(Text, TheAtlasHasEveryCharacterOfTheGameAndABoxForTheRest) {
-  for (char32_t c : {U'S', U'C', U'O', U'R', U'E', U'0', U'9', U'Z', U'b', U'y', U'-', U'!', U'(', U')',
-                     U'く', U'り', U'あ', U'ー', U'Ｔ', U'Ｈ', U'Ｅ', U'Ｎ', U'Ｄ', U'　', U'ア', U'ヴ'}) {
-    EXPECT_NE(font().cell(c), 0) << static_cast<unsigned>(c);
+struct Printed {
+  int x = 0;
+  std::string text;
+  bool operator<(const Printed& o) const { return std::tie(x, text) < std::tie(o.x, o.text); }
+};
+
+// Every line a whole game prints, and where it starts: the golden game that
+// reaches the ending, played with the trace on, its print lines read back.
+std::set<Printed> linesOfAWholeGame() {
+  std::ostringstream out;
+  Session game(testing::assets(), {.seed = std::nullopt, .out = &out});
+  FileSource file(testing::goldenDir + "/ending.script");
+  ScriptReader script(file);
+  while (auto c = script.next()) {
+    game.apply(*c);
+    game.flush();
   }
-  const std::pair<std::string, int> ending[] = {
-      {"SCORE 100", 30}, {"Zorbly くりあ-!", 5}, {"(C) Zorbly", 50}, {"ＴＨＥ　ＥＮＤ", 30}};
-  for (const auto& [line, x] : ending) EXPECT_LE(x + font().width(line), form::width) << line;
+  EXPECT_FALSE(game.running() || game.ended()) << "the game should have reached the ending";
+  std::set<Printed> lines;
+  std::istringstream trace(out.str());
+  const std::string textpos = "{\"op\":\"textpos\",\"x\":", print = "{\"op\":\"print\",\"text\":\"";
+  int x = 0;
+  for (std::string line; std::getline(trace, line);) {
+    if (line.starts_with(textpos)) x = std::stoi(line.substr(textpos.size()));
+    if (line.starts_with(print)) lines.insert({x, line.substr(print.size(), line.size() - print.size() - 2)});
+  }
+  return lines;
+}
+
+// Every character a game prints is in the atlas and every line fits the
+// field, the ending's included; a character the atlas lacks, or a byte that
+// is not UTF-8, draws a visible box instead of nothing.
+TEST(Text, TheAtlasHasEveryCharacterOfTheGameAndABoxForTheRest) {
+  const std::set<Printed> lines = linesOfAWholeGame();
+  EXPECT_GT(lines.size(), 100u) << "every score from 0 to 100, and the ending";
+  for (const Printed& line : lines) {
+    EXPECT_LE(line.x + font().width(line.text), form::width) << line.text;
+    for (std::size_t at = 0; at < line.text.size();) {
+      const auto c = nextCharacter(line.text, at);
+      ASSERT_TRUE(c) << line.text;
+      EXPECT_NE(font().cell(*c), 0) << line.text << ": U+" << std::hex << static_cast<unsigned>(*c);
+    }
+  }
 
   EXPECT_EQ(font().cell(U'\u4E00'), 0);
   for (const char* missing : {"\xE4\xB8\x80" /* U+4E00, a kanji */, "\xFF", "\xC3"}) {

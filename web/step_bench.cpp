@@ -17,9 +17,9 @@
 #include <string_view>
 #include <variant>
 
-#include "bench/stepped_game.h"
 #include "session/script.h"
-#include "tests/support/fixture.h"
+#include "testkit/fixture.h"
+#include "testkit/stepped_game.h"
 
 // Seconds of CPU time the node process has used, user and system.
 EM_JS(double, cpuSeconds, (), {
@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     }
     frames = std::get<std::uint64_t>(n);
   }
-  zorbly::bench::SteppedGame game(zorbly::testing::assets(), 1);
+  zorbly::testing::SteppedGame game(zorbly::testing::assets(), 1);
   for (int i = 0; i < 100'000; ++i) game.step();  // warm up: the font, the code
   const auto start = std::chrono::steady_clock::now();
   const double cpuStart = cpuSeconds();

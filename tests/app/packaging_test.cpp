@@ -15,7 +15,7 @@
 #include <sstream>
 #include <vector>
 
-#include "support/fixture.h"
+#include "testkit/fixture.h"
 #include "support/run_program.h"
 
 namespace {

@@ -31,7 +31,7 @@ inline void PrintTo(const GameState& st, std::ostream* os) {
 
 }  // namespace zorbly
 
-namespace zorbly_test {
+namespace zorbly::testing {
 
 using Lines = std::vector<std::string>;
 
@@ -94,4 +94,4 @@ class RecordingServices : public zorbly::Services {
   }
 };
 
-}  // namespace zorbly_test
+}  // namespace zorbly::testing

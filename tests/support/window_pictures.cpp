@@ -1,11 +1,11 @@
-#include "pictures.h"
+#include "support/window_pictures.h"
 
 #include <fstream>
 #include <sstream>
 
 #include "scene/png.h"
 
-namespace zorbly::xtest {
+namespace zorbly::testing {
 
 Image loadPng(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -28,6 +28,17 @@ Image loadPng(const std::string& path) {
                                static_cast<std::uint8_t>(p)});
   }
   return image;
+}
+
+bool savePng(const Image& image, const std::string& path) {
+  if (!image.valid()) return false;
+  std::vector<zorbly::Pixel> pixels;
+  pixels.reserve(image.pixels.size());
+  for (const Rgb p : image.pixels) pixels.push_back(zorbly::Pixel{p.r} << 16 | zorbly::Pixel{p.g} << 8 | p.b);
+  const std::string png = zorbly::encodePng(image.width, image.height, pixels.data());
+  std::ofstream file(path, std::ios::binary);
+  file.write(png.data(), static_cast<std::streamsize>(png.size()));
+  return static_cast<bool>(file);
 }
 
 Image placed(const Image& field, int scale, int left, int top, int width, int height) {
@@ -72,4 +83,4 @@ std::string difference(const Image& got, const Image& want) {
   return differing ? std::to_string(differing) + " pixels differ, first " + first : "";
 }
 
-}  // namespace zorbly::xtest
+}  // namespace zorbly::testing

@@ -1,4 +1,4 @@
-#include "xsession.h"
+#include "support/xsession.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -23,7 +23,7 @@
 
 extern char** environ;
 
-namespace zorbly::xtest {
+namespace zorbly::testing {
 
 // ---------------------------------------------------------------- processes
 
@@ -284,87 +284,6 @@ void XvfbServer::stop() {
     if (!process_.waitExit(milliseconds(5000))) process_.kill();
   }
   display_.clear();
-}
-
-// ---------------------------------------------------------------- pictures
-
-namespace {
-
-std::uint32_t crc32(const unsigned char* data, std::size_t size, std::uint32_t crc = 0) {
-  static const auto table = [] {
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t n = 0; n < 256; ++n) {
-      std::uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
-    }
-    return t;
-  }();
-  crc = ~crc;
-  for (std::size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
-}
-
-void putBigEndian(std::string& out, std::uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
-}
-
-void chunk(std::string& out, const char* type, const std::string& data) {
-  putBigEndian(out, static_cast<std::uint32_t>(data.size()));
-  std::string body(type, 4);
-  body += data;
-  out += body;
-  putBigEndian(out, crc32(reinterpret_cast<const unsigned char*>(body.data()), body.size()));
-}
-
-}  // namespace
-
-bool savePng(const Image& image, const std::string& path) {
-  if (!image.valid()) return false;
-  // Raw scanlines, each behind filter byte 0.
-  std::string raw;
-  for (int y = 0; y < image.height; ++y) {
-    raw += '\0';
-    for (int x = 0; x < image.width; ++x) {
-      const Rgb p = image.at(x, y);
-      raw += static_cast<char>(p.r);
-      raw += static_cast<char>(p.g);
-      raw += static_cast<char>(p.b);
-    }
-  }
-  // A zlib stream of stored (uncompressed) deflate blocks.
-  std::string z = "\x78\x01";
-  std::uint32_t a = 1, b = 0;
-  for (unsigned char c : raw) {
-    a = (a + c) % 65521;
-    b = (b + a) % 65521;
-  }
-  for (std::size_t at = 0; at < raw.size() || raw.empty();) {
-    const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
-    const bool last = at + n >= raw.size();
-    z += static_cast<char>(last ? 1 : 0);
-    z += static_cast<char>(n & 0xFF);
-    z += static_cast<char>(n >> 8);
-    z += static_cast<char>(~n & 0xFF);
-    z += static_cast<char>((~n >> 8) & 0xFF);
-    z += raw.substr(at, n);
-    at += n;
-    if (last) break;
-  }
-  putBigEndian(z, (b << 16) | a);
-
-  std::string header;
-  putBigEndian(header, static_cast<std::uint32_t>(image.width));
-  putBigEndian(header, static_cast<std::uint32_t>(image.height));
-  header += std::string("\x08\x02\x00\x00\x00", 5);  // 8-bit RGB, no interlace
-
-  std::string png = "\x89PNG\r\n\x1a\n";
-  chunk(png, "IHDR", header);
-  chunk(png, "IDAT", z);
-  chunk(png, "IEND", "");
-  std::ofstream file(path, std::ios::binary);
-  file.write(png.data(), static_cast<std::streamsize>(png.size()));
-  return static_cast<bool>(file);
 }
 
 // ---------------------------------------------------------------- X client
@@ -686,4 +605,4 @@ std::string XConnection::takeErrors() {
   return errors;
 }
 
-}  // namespace zorbly::xtest
+}  // namespace zorbly::testing

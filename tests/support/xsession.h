@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace zorbly::xtest {
+namespace zorbly::testing {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
@@ -120,9 +120,6 @@ struct Image {
   bool valid() const { return width > 0 && height > 0; }
 };
 
-// Writes an 8-bit RGB PNG; false if the file cannot be written.
-bool savePng(const Image& image, const std::string& path);
-
 // ---------------------------------------------------------------- X client
 
 // One Xlib connection. X protocol errors are recorded (not fatal) and can be
@@ -205,12 +202,12 @@ class XConnection {
 template <class Check>
 bool pollUntil(Check check, milliseconds timeout, milliseconds every = milliseconds(10));
 
-}  // namespace zorbly::xtest
+}  // namespace zorbly::testing
 
 #include <thread>
 
 template <class Check>
-bool zorbly::xtest::pollUntil(Check check, milliseconds timeout, milliseconds every) {
+bool zorbly::testing::pollUntil(Check check, milliseconds timeout, milliseconds every) {
   const auto deadline = Clock::now() + timeout;
   for (;;) {
     if (check()) return true;

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "xsession.h"
+#include "support/window_pictures.h"
+#include "support/xsession.h"
 
 #ifndef ZORBLY_EXE
 #error "ZORBLY_EXE must name the zorbly executable"
@@ -21,7 +22,7 @@
 #error "ZORBLY_WINDOW_TEST_OUTPUT must name a folder for the tests' files"
 #endif
 
-namespace zorbly::xtest {
+namespace zorbly::testing {
 
 using std::chrono::milliseconds;
 using std::chrono::seconds;
@@ -154,4 +155,4 @@ class GameWindow : public ::testing::Test {
   XConnection::Window window_ = 0;
 };
 
-}  // namespace zorbly::xtest
+}  // namespace zorbly::testing

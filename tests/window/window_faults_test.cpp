@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace zorbly::xtest;
+using namespace zorbly::testing;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 

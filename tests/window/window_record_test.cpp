@@ -13,11 +13,11 @@
 #include <sstream>
 
 #include "game_window.h"
-#include "pictures.h"
+#include "support/window_pictures.h"
 
 namespace {
 
-using namespace zorbly::xtest;
+using namespace zorbly::testing;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 

@@ -8,11 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "game_window.h"
-#include "pictures.h"
+#include "support/window_pictures.h"
 
 namespace {
 
-using namespace zorbly::xtest;
+using namespace zorbly::testing;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 

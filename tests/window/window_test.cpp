@@ -8,7 +8,7 @@
 
 namespace {
 
-using namespace zorbly::xtest;
+using namespace zorbly::testing;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 

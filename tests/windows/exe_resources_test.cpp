@@ -17,27 +17,27 @@
 namespace {
 
 using std::chrono::seconds;
-using zorbly::xtest::readFile;
+using zorbly::testing::readFile;
 
 class WindowsExe : public ::testing::Test {
  protected:
   void SetUp() override {
-    exe_ = zorbly::wine::executable();
-    if (exe_.empty()) GTEST_SKIP() << zorbly::wine::notSet;
-    dir_ = zorbly::wine::outputDir();
+    exe_ = zorbly::testing::executable();
+    if (exe_.empty()) GTEST_SKIP() << zorbly::testing::notSet;
+    dir_ = zorbly::testing::outputDir();
   }
 
   // What `argv` writes on standard output; fails the test if it fails.
   std::string output(const std::vector<std::string>& argv) {
     const std::string file = dir_ + "/output";
-    const auto status = zorbly::wine::runToEnd(argv, zorbly::xtest::environmentWithout({}), file, seconds(30));
+    const auto status = zorbly::testing::runToEnd(argv, zorbly::testing::environmentWithout({}), file, seconds(30));
     EXPECT_TRUE(status && status->ok()) << argv.front() << ": " << readFile(file + ".err");
     return readFile(file);
   }
 
   // The raw bytes of the resource of `type` (3 icon, 14 icon group, 16 version).
   std::string resource(int type) {
-    return output({zorbly::xtest::findOnPath("wrestool"), "-x", "--raw", "--type=" + std::to_string(type), exe_});
+    return output({zorbly::testing::findOnPath("wrestool"), "-x", "--raw", "--type=" + std::to_string(type), exe_});
   }
 
   std::string exe_, dir_;
@@ -136,8 +136,8 @@ TEST_F(WindowsExe, HeadlessOutputIsTheSameAsOnLinux) {
     const std::string name = dir_ + (run == &linux ? "/linux" : "/windows");
     std::ofstream(name + ".script", std::ios::binary) << game << "state\nshot " << name << ".png\njump\n";
     std::vector<std::string> argv = {ZORBLY_HEADLESS_EXE, "--script", name + ".script"};
-    if (run == &windows) argv = zorbly::wine::wineCommand({exe_, "--headless", "--script", name + ".script"});
-    const auto status = zorbly::wine::runToEnd(argv, zorbly::xtest::environmentWithout({}), name + ".txt", seconds(30));
+    if (run == &windows) argv = zorbly::testing::wineCommand({exe_, "--headless", "--script", name + ".script"});
+    const auto status = zorbly::testing::runToEnd(argv, zorbly::testing::environmentWithout({}), name + ".txt", seconds(30));
     ASSERT_TRUE(status && status->exited) << name;
     *run = {readFile(name + ".txt"), readFile(name + ".txt.err"), readFile(name + ".png"), status->code};
   }
@@ -153,7 +153,7 @@ TEST_F(WindowsExe, HeadlessOutputIsTheSameAsOnLinux) {
 // One file that runs on any 64-bit Windows: a windowed program, no DLL
 // beside the system's own, and small.
 TEST_F(WindowsExe, IsOneSmallWindowedProgram) {
-  const std::string headers = output({zorbly::xtest::findOnPath("x86_64-w64-mingw32-objdump"), "-p", exe_});
+  const std::string headers = output({zorbly::testing::findOnPath("x86_64-w64-mingw32-objdump"), "-p", exe_});
   EXPECT_NE(headers.find("(Windows GUI)"), std::string::npos) << "not a windowed program";
   // Shipped with every Windows since 7.
   const std::set<std::string> system = {"ADVAPI32.dll", "GDI32.dll",    "IMM32.dll",   "KERNEL32.dll",

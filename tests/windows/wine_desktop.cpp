@@ -4,11 +4,11 @@
 
 #include <cstdlib>
 
-namespace zorbly::wine {
+namespace zorbly::testing {
 
 using std::chrono::seconds;
-using xtest::ChildProcess;
-using xtest::SpawnOptions;
+using testing::ChildProcess;
+using testing::SpawnOptions;
 
 std::string executable() {
   const char* exe = std::getenv("ZORBLY_WINDOWS_EXE");
@@ -24,11 +24,11 @@ std::vector<std::string> wineCommand(const std::vector<std::string>& args) {
 std::string outputDir() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   const std::string dir = std::string(ZORBLY_WINDOWS_TEST_OUTPUT) + "/" + info->test_suite_name() + "." + info->name();
-  xtest::makeDirectories(dir);
+  testing::makeDirectories(dir);
   return dir;
 }
 
-std::optional<xtest::ExitStatus> runToEnd(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+std::optional<testing::ExitStatus> runToEnd(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                                           const std::string& log, milliseconds timeout) {
   ChildProcess process;
   SpawnOptions o;
@@ -68,21 +68,21 @@ void Desktop::stopShared() {
 }
 
 std::vector<std::string> Desktop::environment() const {
-  return xtest::environmentWithout({"DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY"}, {"DISPLAY=" + display()});
+  return testing::environmentWithout({"DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY"}, {"DISPLAY=" + display()});
 }
 
 void Desktop::start() {
   dir_ = std::string(ZORBLY_WINDOWS_TEST_OUTPUT) + "/desktop";
   const std::string& dir = dir_;
-  xtest::makeDirectories(dir);
-  const std::string openbox = xtest::findOnPath("openbox");
-  if (xtest::XvfbServer::executable().empty() || openbox.empty()) {
+  testing::makeDirectories(dir);
+  const std::string openbox = testing::findOnPath("openbox");
+  if (testing::XvfbServer::executable().empty() || openbox.empty()) {
     error_ = "Xvfb and openbox are needed (scripts/deps-windows.sh installs them)";
     return;
   }
   // A session still running from before (the headless tests, with no
   // display) would keep its desktop: wait for its end.
-  const auto ended = runToEnd(wineCommand({"wineserver", "-w"}), xtest::environmentWithout({}), dir + "/wait.txt",
+  const auto ended = runToEnd(wineCommand({"wineserver", "-w"}), testing::environmentWithout({}), dir + "/wait.txt",
                               seconds(30));
   if (!ended) {
     error_ = "a Wine session of this prefix is still running after 30 s (another program of the prefix?)";
@@ -104,13 +104,13 @@ void Desktop::start() {
     error_ = error;
     return;
   }
-  xtest::XConnection x;
+  testing::XConnection x;
   if (!x.open(display(), error)) {
     error_ = error;
     return;
   }
-  if (!xtest::pollUntil([&] { return x.rootHasProperty("_NET_SUPPORTING_WM_CHECK"); }, seconds(10))) {
-    error_ = "openbox did not start: " + xtest::readFile(dir + "/openbox.err");
+  if (!testing::pollUntil([&] { return x.rootHasProperty("_NET_SUPPORTING_WM_CHECK"); }, seconds(10))) {
+    error_ = "openbox did not start: " + testing::readFile(dir + "/openbox.err");
     return;
   }
   x.close();
@@ -119,7 +119,7 @@ void Desktop::start() {
   const auto warm = runToEnd(wineCommand({"cmd", "/c", "exit"}), environment(), dir + "/warm.txt", seconds(120));
   if (!warm || !warm->ok()) {
     error_ = "Wine did not start: " + (warm ? warm->describe() : "still running after 120 s") + "; " +
-             xtest::readFile(dir + "/warm.txt.err");
+             testing::readFile(dir + "/warm.txt.err");
     return;
   }
   error_.clear();
@@ -128,11 +128,11 @@ void Desktop::start() {
 void Desktop::stop() {
   if (xvfb_.process().running()) {
     // Wine's helpers hold the display until the session ends.
-    runToEnd(wineCommand({"wineserver", "-w"}), xtest::environmentWithout({}), dir_ + "/end.txt", seconds(15));
+    runToEnd(wineCommand({"wineserver", "-w"}), testing::environmentWithout({}), dir_ + "/end.txt", seconds(15));
   }
   windowManager_.kill();
   xvfb_.stop();
   error_ = "stopped";
 }
 
-}  // namespace zorbly::wine
+}  // namespace zorbly::testing

@@ -17,9 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "xsession.h"
+#include "support/window_pictures.h"
+#include "support/xsession.h"
 
-namespace zorbly::wine {
+namespace zorbly::testing {
 
 using std::chrono::milliseconds;
 
@@ -54,8 +55,8 @@ class Desktop {
   void start();
   void stop();
 
-  xtest::XvfbServer xvfb_;
-  xtest::ChildProcess windowManager_;
+  testing::XvfbServer xvfb_;
+  testing::ChildProcess windowManager_;
   std::string dir_;  // its servers' logs
   std::string error_ = "not started";
 };
@@ -75,8 +76,8 @@ class OnTheDesktop : public ::testing::Test {
 
   // Starts `command` (a Windows program and its arguments) under Wine on the
   // desktop, its output in the test's folder (call with ASSERT_NO_FATAL_FAILURE).
-  void spawn(const std::vector<std::string>& command, xtest::ChildProcess& process) {
-    xtest::SpawnOptions o;
+  void spawn(const std::vector<std::string>& command, testing::ChildProcess& process) {
+    testing::SpawnOptions o;
     o.argv = wineCommand(command);
     o.env = Desktop::shared().environment();
     o.stdoutPath = dir_ + "/stdout.txt";
@@ -86,12 +87,12 @@ class OnTheDesktop : public ::testing::Test {
   }
 
   std::string dir_;
-  xtest::XConnection x_;
+  testing::XConnection x_;
 };
 
 // Runs `argv` to its end with the environment `env`, output to `log`, for
 // at most `timeout`; how it ended, or nullopt when it was killed for time.
-std::optional<xtest::ExitStatus> runToEnd(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+std::optional<testing::ExitStatus> runToEnd(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                                           const std::string& log, milliseconds timeout);
 
-}  // namespace zorbly::wine
+}  // namespace zorbly::testing

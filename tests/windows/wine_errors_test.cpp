@@ -11,14 +11,14 @@
 
 namespace {
 
-using namespace zorbly::xtest;
+using namespace zorbly::testing;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
 const std::string badScale =
     "zorbly: --scale: the scale must be a whole number from 1 to 16, not '0' (see zorbly --help)";
 
-class WineMessages : public zorbly::wine::OnTheDesktop {
+class WineMessages : public zorbly::testing::OnTheDesktop {
  protected:
   void TearDown() override {
     if (x_.isOpen() && HasFailure()) savePng(x_.captureRoot(), dir_ + "/screen.png");
@@ -30,7 +30,7 @@ class WineMessages : public zorbly::wine::OnTheDesktop {
   void run(const std::vector<std::string>& args, bool detached) {
     std::vector<std::string> command;
     if (detached) command = {"start", "/wait", "/unix"};
-    command.push_back(zorbly::wine::executable());
+    command.push_back(zorbly::testing::executable());
     command.insert(command.end(), args.begin(), args.end());
     spawn(command, program_);
   }

@@ -11,12 +11,12 @@
 #include <fstream>
 #include <thread>
 
-#include "pictures.h"
+#include "support/window_pictures.h"
 #include "wine_desktop.h"
 
 namespace {
 
-using namespace zorbly::xtest;
+using namespace zorbly::testing;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
@@ -41,12 +41,12 @@ int chickTop(const Image& image) {
   return -1;
 }
 
-class WineGame : public zorbly::wine::OnTheDesktop {
+class WineGame : public zorbly::testing::OnTheDesktop {
  protected:
   // Starts `zorbly.exe --seed 1 ARGS...` on the suite's desktop and finds
   // its window (call with ASSERT_NO_FATAL_FAILURE).
   void start(const std::vector<std::string>& args = {}) {
-    std::vector<std::string> command = {zorbly::wine::executable(), "--seed", "1"};
+    std::vector<std::string> command = {zorbly::testing::executable(), "--seed", "1"};
     command.insert(command.end(), args.begin(), args.end());
     ASSERT_NO_FATAL_FAILURE(spawn(command, game_));
     pollUntil(
@@ -210,7 +210,7 @@ TEST_F(WineGame, ARecordingMadeOnWindowsPlaysTheSameOnLinux) {
     std::ofstream script(dir_ + "/replay.script", std::ios::binary);
     script << text << "trace off\nstate\n";
   }
-  const auto played = zorbly::wine::runToEnd({ZORBLY_HEADLESS_EXE, "--script", dir_ + "/replay.script"},
+  const auto played = zorbly::testing::runToEnd({ZORBLY_HEADLESS_EXE, "--script", dir_ + "/replay.script"},
                                              environmentWithout({}), dir_ + "/linux.txt", seconds(30));
   ASSERT_TRUE(played && played->ok()) << readFile(dir_ + "/linux.txt.err");
   const std::string out = readFile(dir_ + "/linux.txt");
