@@ -5,23 +5,15 @@
 #include <algorithm>
 
 #include "game/state.h"
+#include "session/stick.h"
 
 namespace zorbly {
 
 namespace {
 
-int keyOfStick(int direction) { return direction < 0 ? keyUp : keyDown; }
-
-// Where the stick is now, given where it was: with some slack between
-// pressing and letting go, so that a stick resting near a threshold does not
-// chatter.
-int stickDirection(int was, int value) {
-  if (value <= -GamepadKeys::stickPress) return -1;
-  if (value >= GamepadKeys::stickPress) return 1;
-  if (was < 0 && value <= -GamepadKeys::stickRelease) return -1;
-  if (was > 0 && value >= GamepadKeys::stickRelease) return 1;
-  return 0;
-}
+// SDL's axis value as a fraction of the stick's travel (-32768 is a hair
+// past all the way up).
+double stickPosition(Sint16 value) { return value / 32767.0; }
 
 }  // namespace
 
@@ -54,10 +46,10 @@ int GamepadKeys::translate(const SDL_Event& e, KeyEvent (&out)[maxEvents]) {
     case SDL_CONTROLLERAXISMOTION: {
       if (e.caxis.axis != SDL_CONTROLLER_AXIS_LEFTY) return 0;
       Pad& p = pad(e.caxis.which);
-      const int now = stickDirection(p.stick, e.caxis.value);
+      const int now = stickDirection(p.stick, stickPosition(e.caxis.value));
       if (now == p.stick) return 0;
-      if (p.stick != 0) out[n++] = KeyEvent{false, keyOfStick(p.stick)};
-      if (now != 0) out[n++] = KeyEvent{true, keyOfStick(now)};
+      if (p.stick != 0) out[n++] = KeyEvent{false, stickKey(p.stick)};
+      if (now != 0) out[n++] = KeyEvent{true, stickKey(now)};
       p.stick = now;
       break;
     }

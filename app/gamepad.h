@@ -20,13 +20,11 @@ struct KeyEvent {
 // Turns SDL's game-controller events into key events. Pure bookkeeping: it
 // remembers per controller which of its keys are held, so that the stick
 // reports each crossing once and a controller unplugged with a key held lets
-// go of it.
+// go of it. The stick presses and lets go as stickDirection() says, its axis
+// (-32768 up to 32767 down) taken as a fraction of 32767.
 class GamepadKeys {
  public:
   static constexpr int maxEvents = 3;
-  // How far the stick must go (of 32767) to press, and come back to let go.
-  static constexpr int stickPress = 16000;
-  static constexpr int stickRelease = 8000;
 
   // Writes the key events `e` stands for to `out` and returns how many.
   int translate(const SDL_Event& e, KeyEvent (&out)[maxEvents]);
@@ -35,7 +33,7 @@ class GamepadKeys {
   struct Pad {
     SDL_JoystickID id;
     bool dpadUp = false, dpadDown = false, south = false;
-    int stick = 0;  // -1 up, 0 middle, +1 down
+    int stick = 0;  // stickDirection(): -1 up, 0 middle, +1 down
   };
   Pad& pad(SDL_JoystickID id);
   std::vector<Pad> pads_;

@@ -1,8 +1,9 @@
 #pragma once
-// Puts the play field on the window: at the largest whole scale that fits
-// the window's pixels, centred on black, nearest neighbour; fullscreen on
-// F11 or Alt+Enter. Draws into SDL's plain window surface (no GL), whose
-// size is in real pixels, so a high-DPI display gets a sharp picture too.
+// Puts the play field on the window where placeField() says for the
+// window's pixels (the largest whole scale that fits, centred), on black,
+// nearest neighbour; fullscreen on F11 or Alt+Enter. Draws into SDL's plain
+// window surface (no GL), whose size is in real pixels, so a high-DPI display
+// gets a sharp picture too.
 
 #include <SDL_events.h>
 #include <SDL_video.h>
@@ -11,23 +12,9 @@
 #include <vector>
 
 #include "scene/framebuffer.h"
+#include "scene/placement.h"
 
 namespace zorbly {
-
-// Where the field goes in a window of `width` x `height` pixels: each field
-// pixel becomes a `scale` x `scale` block, the whole field's top-left corner
-// at (left, top). The scale is the largest whole one at which the field fits,
-// and at least 1: a window smaller than the field shows its middle part.
-struct Placement {
-  int scale = 1;
-  int left = 0, top = 0;
-
-  int width() const { return form::width * scale; }
-  int height() const { return form::height * scale; }
-  bool operator==(const Placement&) const = default;
-};
-
-Placement placeField(int width, int height);
 
 // Copies the field (`source`: form::width x form::height pixels of
 // `bytesPerPixel` bytes each, rows `sourcePitch` bytes apart) into a picture

@@ -1,9 +1,10 @@
 // The page around the game: loads the game (zorbly.js, built from
 // page_main.cpp), runs the frames due from requestAnimationFrame (64 a second
 // whatever the display's rate: the game's frame loop keeps the time), draws
-// the 120x120 field at the largest whole scale that fits, and turns keys,
-// touch buttons and gamepads into the desktop's virtual-key codes. The game
-// waits for the first key or touch; the game-over box is a <dialog>.
+// the 120x120 field where the game places it (the largest whole scale that
+// fits, centred), and turns keys, touch buttons and gamepads into the
+// desktop's virtual-key codes. The game waits for the first key or touch; the
+// game-over box is a <dialog>.
 //
 // window.zorbly tells tools and tests how the page stands: phase, frames
 // run in this game, and when the page became ready, the first game began and
@@ -11,7 +12,6 @@
 
 import createZorbly from './zorbly.js';
 
-const SIZE = 120;                       // the field, in field pixels
 const UP = 38, DOWN = 40, Z = 90;       // virtual-key codes, as on the desktop
 // Keys whose default action scrolls: space, page up and down, end, home, the arrows.
 const SCROLLING = new Set([32, 33, 34, 35, 36, 37, 38, 39, 40]);
@@ -146,7 +146,7 @@ function stopFrames() {
 function onFrame() {
   frameRequest = 0;
   try {
-    if (gamepadsConnected > 0) pollGamepads();
+    if (gamepadsConnected > 0 && game) pollGamepads();   // the stick's rule is the game's
     if (phase === 'playing') runDue();
   } catch (e) {
     fail(`Zorbly stopped: ${e.message}`);
@@ -271,8 +271,9 @@ addEventListener('pointerdown', () => {
   if (phase === 'waiting') safely(begin);
 });
 
-// --- gamepads (standard mapping): D-pad up and down, the left stick past
-// half way (let go below a quarter), the south button as Z ------------------------
+// --- gamepads (standard mapping): D-pad up and down, the left stick as the
+// game's stick rule says (half way presses, back within a quarter lets go), the
+// south button as Z ------------------------------------------------------------------
 
 addEventListener('gamepadconnected', () => {
   ++gamepadsConnected;
@@ -303,9 +304,7 @@ function pollGamepads() {
     padButton(gamepad, pad, 'up', 12, UP);
     padButton(gamepad, pad, 'down', 13, DOWN);
     padButton(gamepad, pad, 'south', 0, Z);
-    const y = gamepad.axes[1] ?? 0;
-    const stick = y <= -0.5 ? -1 : y >= 0.5 ? 1
-      : pad.stick < 0 && y <= -0.25 ? -1 : pad.stick > 0 && y >= 0.25 ? 1 : 0;
+    const stick = game._zorbly_stick(pad.stick, gamepad.axes[1] ?? 0);
     if (stick === pad.stick) continue;
     if (pad.stick !== 0) release(pad.stick < 0 ? UP : DOWN);
     if (stick !== 0) press(stick < 0 ? UP : DOWN);
@@ -315,23 +314,27 @@ function pollGamepads() {
 
 // --- scaling: a whole number of screen pixels for each field pixel ------------------
 
+// Places the canvas on the stage where the game says, on whole screen pixels;
+// hidden (index.html) until the game has loaded and placed it the first time.
 function fit() {
+  if (!game) return;
   const ratio = devicePixelRatio || 1;
   const area = stage.getBoundingClientRect();
-  const width = area.width * ratio, height = area.height * ratio;
-  const scale = Math.max(1, Math.floor(Math.min(width, height) / SIZE + 1e-6));
-  const size = SIZE * scale;   // screen pixels
-  // On whole screen pixels, centred; a stage smaller than the field shows its middle.
-  const left = Math.round(area.left * ratio) + Math.floor((width - size) / 2);
-  const top = Math.round(area.top * ratio) + Math.floor((height - size) / 2);
-  field.style.width = field.style.height = `${size / ratio}px`;
+  // The whole screen pixels the stage spans (a rounding error short of one counts).
+  const width = Math.floor(area.width * ratio + 1e-6), height = Math.floor(area.height * ratio + 1e-6);
+  const at = game._zorbly_place_field(width, height) >> 2;
+  const scale = game.HEAP32[at];
+  const left = Math.round(area.left * ratio) + game.HEAP32[at + 1];
+  const top = Math.round(area.top * ratio) + game.HEAP32[at + 2];
+  field.style.width = `${(field.width * scale) / ratio}px`;
+  field.style.height = `${(field.height * scale) / ratio}px`;
   field.style.left = `${left / ratio}px`;
   field.style.top = `${top / ratio}px`;
+  field.style.visibility = 'visible';
 }
 
 new ResizeObserver(fit).observe(stage);
 addEventListener('resize', fit);
-fit();
 
 // --- start ------------------------------------------------------------------------------
 
@@ -346,7 +349,9 @@ async function start() {
     console.error(e);
     return fail('Zorbly cannot start: its game code (zorbly.wasm) did not load or does not run in this browser.');
   }
-  image = new ImageData(new Uint8ClampedArray(game.HEAPU8.buffer, game._zorbly_pixels(), SIZE * SIZE * 4), SIZE, SIZE);
+  fit();
+  const { width, height } = field;   // the canvas is the field, 120x120
+  image = new ImageData(new Uint8ClampedArray(game.HEAPU8.buffer, game._zorbly_pixels(), width * height * 4), width, height);
   safely(() => {
     if (!newGame()) return;
     phase = 'waiting';

@@ -2,7 +2,9 @@
 // functions that the page's script (page.js) calls. The script owns the
 // clock (requestAnimationFrame), the keys, the touch buttons, the gamepads
 // and the game-over dialog; this side runs the frames due and hands over the
-// play field as RGBA bytes, composed once per drawn frame.
+// play field as RGBA bytes, composed once per drawn frame. The rules every
+// front end shares, where the field goes on the screen and when a stick
+// presses, the page asks of this side too.
 //
 // Every function catches what the core throws: a failure comes back as a
 // negative number, minus the length of a one-line message left in
@@ -21,10 +23,12 @@
 #include <variant>
 
 #include "scene/framebuffer.h"
+#include "scene/placement.h"
 #include "scene/scene.h"
 #include "session/frame_loop.h"
 #include "session/script.h"
 #include "session/session.h"
+#include "session/stick.h"
 
 namespace zorbly {
 namespace {
@@ -144,6 +148,9 @@ void PageBox::show(std::string_view shownPrompt, std::string_view shownTitle) {
 
 Page page;
 
+// The last placement asked for: scale, left, top.
+std::array<int, 3> placement{};
+
 // Runs `work`; what it throws becomes minus the length of its message.
 template <typename Work>
 int guarded(Work work) {
@@ -216,5 +223,20 @@ EMSCRIPTEN_KEEPALIVE double zorbly_frames() { return page.frames(); }
 // The box the last frame showed: "title\0prompt" in zorbly_text(), and its
 // length; 0 when there is none.
 EMSCRIPTEN_KEEPALIVE int zorbly_take_box() { return page.takeBox(); }
+
+// Where the field goes in an area of `width` x `height` screen pixels, as
+// placeField() says: three ints at the address returned, the scale (screen
+// pixels a field pixel) and the left and top of the field from the area's
+// top-left corner, in screen pixels. They stay until the next call.
+EMSCRIPTEN_KEEPALIVE const int* zorbly_place_field(int width, int height) {
+  const zorbly::Placement p = zorbly::placeField(width, height);
+  zorbly::placement = {p.scale, p.left, p.top};
+  return zorbly::placement.data();
+}
+
+// Where a gamepad's stick points now, -1 up, 0 nowhere or 1 down, given
+// where it pointed before (`was`, the same) and its position from -1 (all
+// the way up) to 1 (all the way down), as stickDirection() says.
+EMSCRIPTEN_KEEPALIVE int zorbly_stick(int was, double position) { return zorbly::stickDirection(was, position); }
 
 }  // extern "C"

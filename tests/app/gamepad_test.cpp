@@ -77,19 +77,27 @@ TEST(GamepadKeys, OtherButtonsAndAxesAreNothing) {
   EXPECT_EQ(keysOf(g, axis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767)), Keys{});
 }
 
+// The stick's rule in SDL's axis values: half of 32767 (16383.5) presses,
+// and a quarter (8191.75) lets go (the rule itself: tests/front_end_rules_test.cpp).
 TEST(GamepadKeys, LeftStickUpAndDownWithSlack) {
   GamepadKeys g;
   const auto y = [&](Sint16 v) { return keysOf(g, axis(SDL_CONTROLLER_AXIS_LEFTY, v)); };
   EXPECT_EQ(y(-3000), Keys{}) << "resting near the middle";
-  EXPECT_EQ(y(-GamepadKeys::stickPress + 1), Keys{});
-  EXPECT_EQ(y(-GamepadKeys::stickPress), Keys{down(keyUp)});
+  EXPECT_EQ(y(-16383), Keys{}) << "not quite half way";
+  EXPECT_EQ(y(-16384), Keys{down(keyUp)});
   EXPECT_EQ(y(-32768), Keys{}) << "still up: reported once";
   EXPECT_EQ(y(-12000), Keys{}) << "between the thresholds: still held";
-  EXPECT_EQ(y(-GamepadKeys::stickRelease + 1), Keys{up(keyUp)});
+  EXPECT_EQ(y(-8192), Keys{}) << "still beyond a quarter";
+  EXPECT_EQ(y(-8191), Keys{up(keyUp)});
   EXPECT_EQ(y(12000), Keys{}) << "not far enough to press";
-  EXPECT_EQ(y(20000), Keys{down(keyDown)});
+  EXPECT_EQ(y(16383), Keys{});
+  EXPECT_EQ(y(16384), Keys{down(keyDown)});
+  EXPECT_EQ(y(8192), Keys{}) << "still beyond a quarter";
+  EXPECT_EQ(y(32767), Keys{}) << "still down: reported once";
   EXPECT_EQ(y(-20000), (Keys{up(keyDown), down(keyUp)})) << "straight across";
   EXPECT_EQ(y(0), Keys{up(keyUp)});
+  EXPECT_EQ(y(20000), Keys{down(keyDown)});
+  EXPECT_EQ(y(8191), Keys{up(keyDown)});
 }
 
 TEST(GamepadKeys, ControllersAreKeptApart) {

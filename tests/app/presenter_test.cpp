@@ -1,6 +1,7 @@
-// Putting the field on the window: where it goes at each window size, the
-// nearest-neighbour scaling, the fullscreen keys, and the presenter on a real
-// (SDL "dummy" driver) window surface.
+// Putting the field on the window: the nearest-neighbour scaling to where
+// placeField() puts it (that rule itself: tests/front_end_rules_test.cpp),
+// the fullscreen keys, and the presenter on a real (SDL "dummy" driver)
+// window surface.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -12,33 +13,6 @@
 
 namespace zorbly {
 namespace {
-
-TEST(PlaceField, LargestWholeScaleThatFitsCentred) {
-  EXPECT_EQ(placeField(120, 120), (Placement{1, 0, 0}));
-  EXPECT_EQ(placeField(360, 360), (Placement{3, 0, 0}));
-  EXPECT_EQ(placeField(1920, 1920), (Placement{16, 0, 0}));
-  EXPECT_EQ(placeField(500, 300), (Placement{2, 130, 30}));
-  EXPECT_EQ(placeField(300, 500), (Placement{2, 30, 130}));
-  EXPECT_EQ(placeField(359, 359), (Placement{2, 59, 59}));
-  EXPECT_EQ(placeField(1920, 1080), (Placement{9, 420, 0}));
-  EXPECT_EQ(placeField(640, 480), (Placement{4, 80, 0}));
-  // Bigger than any --scale: the window decides, not the option.
-  EXPECT_EQ(placeField(3840, 2160), (Placement{18, 840, 0}));
-}
-
-TEST(PlaceField, HighDpiPixelsGiveTheLargerScale) {
-  // A window of 240x240 points on a display of two pixels per point has a
-  // surface of 480x480 pixels: the field is drawn 4x, not 2x and stretched.
-  EXPECT_EQ(placeField(480, 480), (Placement{4, 0, 0}));
-  // 150%: 120 points are 180 pixels; the field stays sharp at 1x, centred.
-  EXPECT_EQ(placeField(180, 180), (Placement{1, 30, 30}));
-}
-
-TEST(PlaceField, SmallerThanTheFieldShowsItsMiddleAtScaleOne) {
-  EXPECT_EQ(placeField(100, 100), (Placement{1, -10, -10}));
-  EXPECT_EQ(placeField(0, 0), (Placement{1, -60, -60}));
-  EXPECT_EQ(placeField(600, 60), (Placement{1, 240, -30}));
-}
 
 // A field whose every pixel differs from its neighbours.
 std::vector<std::uint32_t> numberedField() {
