@@ -7,15 +7,16 @@ version of Windows and every resource compiler reads. The result is kept in
 the repository beside this script, so that building for Windows needs no
 Python; run this again after changing the icon:
 
-    python3 packaging/windows/make_icon.py
+    /usr/bin/python3 packaging/windows/make_icon.py
 
-Only the Python standard library is used.
+Run it with Debian's Python; it reads the PNG with Pillow (python3-pil).
 """
 
 import os
 import struct
 import sys
-import zlib
+
+from PIL import Image
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.join(HERE, "..", "..", "assets", "icon.png")
@@ -24,47 +25,20 @@ TARGET = os.path.join(HERE, "zorbly.ico")
 
 def read_indexed_png(path):
     """(width, height, palette [(r, g, b)], rows of palette indices) of a
-    non-interlaced palette PNG with up to 8 bits per pixel."""
-    data = open(path, "rb").read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        sys.exit(f"{path}: not a PNG file")
-    pos, chunks, idat = 8, {}, b""
-    while pos < len(data):
-        (size,) = struct.unpack(">I", data[pos:pos + 4])
-        kind, body = data[pos + 4:pos + 8], data[pos + 8:pos + 8 + size]
-        if kind == b"IDAT":
-            idat += body
-        else:
-            chunks[kind] = body
-        pos += 12 + size
-    width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", chunks[b"IHDR"])
-    if colour != 3 or depth > 8 or interlace:
-        sys.exit(f"{path}: expected a non-interlaced palette PNG")
-    plte = chunks[b"PLTE"]
-    palette = [tuple(plte[i:i + 3]) for i in range(0, len(plte), 3)]
-    raw = zlib.decompress(idat)
-    stride = (width * depth + 7) // 8
-    rows, previous = [], bytearray(stride)
-    for y in range(height):
-        start = y * (stride + 1)
-        kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
-        for i in range(stride):  # undo the filter; one byte per step below 8 bits
-            left = line[i - 1] if i else 0
-            up, corner = previous[i], previous[i - 1] if i else 0
-            if kind == 1:
-                line[i] = (line[i] + left) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + up) & 0xFF
-            elif kind == 3:
-                line[i] = (line[i] + (left + up) // 2) & 0xFF
-            elif kind == 4:
-                p = left + up - corner
-                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
-                pred = left if pa <= pb and pa <= pc else up if pb <= pc else corner
-                line[i] = (line[i] + pred) & 0xFF
-        previous = line
-        per_byte, mask = 8 // depth, (1 << depth) - 1
-        rows.append([(line[x // per_byte] >> (8 - depth * (x % per_byte + 1))) & mask for x in range(width)])
+    palette PNG with at most 16 colours."""
+    try:
+        with Image.open(path) as im:
+            mode, (width, height) = im.mode, im.size
+            indices = list(im.getdata())
+            flat = im.getpalette() or []
+    except (OSError, SyntaxError) as e:
+        sys.exit(f"{path}: cannot read the picture: {e}")
+    if mode != "P":
+        sys.exit(f"{path}: expected a palette PNG, not mode {mode}")
+    if max(indices) >= 16:
+        sys.exit("the icon must have at most 16 colours")
+    palette = [tuple(flat[i:i + 3]) for i in range(0, min(len(flat), 16 * 3), 3)]
+    rows = [indices[y * width:(y + 1) * width] for y in range(height)]
     return width, height, palette, rows
 
 
