@@ -1,10 +1,11 @@
-// The script runner: the headless program's work, driven in-process through
-// the script language.
+// The script runner, the headless program's work, driven in-process through
+// the script language; and the Session under it, which every front end feeds.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <sstream>
+#include <stdexcept>
 
 #include "session/script_runner.h"
 #include "testkit/fixture.h"
@@ -161,6 +162,26 @@ TEST(ScriptRunner, AShotThatCannotBeWrittenIsStatusOne) {
     EXPECT_EQ(countLines(r.out, "\"op\":\"state\""), 0);
   }
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 0);
+}
+
+// `seed N` is a command like the others, taken before the start and refused
+// after it; a game with no output plays the same and writes nothing.
+TEST(Session, TakesTheSeedBeforeTheStartAndPlaysTheSameWithNoOutput) {
+  const std::string want = run("seed 42\ntrace off\ntick 300\nstate\n", std::nullopt).out;
+  std::ostringstream out;
+  Session written(testing::assets(), {.seed = 7, .out = &out, .trace = false});
+  Session silent(testing::assets(), {.seed = 7});
+  for (Session* s : {&written, &silent}) {
+    s->apply({Command::Kind::seed, 42, {}});
+    s->apply({Command::Kind::traceOn, 0, {}});
+    s->apply({Command::Kind::tick, 300, {}});
+    s->apply({Command::Kind::state, 0, {}});
+    s->flush();
+    EXPECT_THROW(s->apply({Command::Kind::seed, 1, {}}), std::invalid_argument);
+  }
+  EXPECT_EQ(out.str(), want.substr(want.find("{\"op\":\"state\"")));
+  EXPECT_EQ(silent.state(), written.state());
+  EXPECT_EQ(silent.picture(), written.picture());
 }
 
 }  // namespace
