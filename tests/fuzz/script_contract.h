@@ -1,5 +1,5 @@
 #pragma once
-// What the headless driver promises for any script at all, checked on one
+// What the script runner promises for any script at all, checked on one
 // run: it returns (no crash, no escaping exception), it exits with status 0,
 // or with status 2 and exactly one line "zorbly: line N: <reason>" naming a
 // line of the script (which line, and what it says, are the script reader's
