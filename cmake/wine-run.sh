@@ -6,10 +6,12 @@
 #   cmake/wine-run.sh PROGRAM.exe [ARGUMENT...]
 #   cmake/wine-run.sh wineserver -w     waits until the prefix's session has ended
 #
-# WINEPREFIX defaults to the one scripts/deps-windows.sh creates in the cache,
-# so that no run pays Wine's slow first start. WINEDLLOVERRIDES keeps Wine from
-# offering to install Mono and Gecko; WINEDEBUG=-all silences its debug output.
-cache=${ZORBLY_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zorbly}
+# WINEPREFIX defaults to the one scripts/deps-windows.sh creates in the cache
+# (scripts/lib.sh's $cache), so that no run pays Wine's slow first start.
+# WINEDLLOVERRIDES keeps Wine from offering to install Mono and Gecko;
+# WINEDEBUG=-all silences its debug output.
+# shellcheck source=SCRIPTDIR/../scripts/lib.sh
+. "$(dirname "$0")/../scripts/lib.sh"
 WINEPREFIX=${WINEPREFIX:-$cache/windows/wine}
 WINEDEBUG=${WINEDEBUG:--all}
 WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}

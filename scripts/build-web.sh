@@ -12,30 +12,27 @@
 # anywhere but dist/web/.
 set -eu
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
-build=${BUILD_DIR:-build-web}
-case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
+build=$(absolute "${BUILD_DIR:-build-web}")
 dist=dist/web
 
-say() { printf 'build-web: %s\n' "$*" >&2; }
-
-tools=$(scripts/web-tools.sh) || { say "the tools could not be installed"; exit 1; }
+tools=$(scripts/web-tools.sh) || fail "the tools could not be installed"
 eval "$tools"
 
 # The core's header-only libraries live with the machine's own headers. Under
 # emscripten they are named one by one: the folder that holds them also holds
 # the machine's C library, which must not stand in for emscripten's.
 stb=/usr/include/stb
-[ -f "$stb/stb_image.h" ] || { say "no $stb/stb_image.h (package libstb-dev)"; exit 1; }
-[ -f /usr/include/CLI/CLI.hpp ] || { say "no /usr/include/CLI/CLI.hpp (package libcli11-dev)"; exit 1; }
+[ -f "$stb/stb_image.h" ] || fail "no $stb/stb_image.h (package libstb-dev)"
+[ -f /usr/include/CLI/CLI.hpp ] || fail "no /usr/include/CLI/CLI.hpp (package libcli11-dev)"
 mkdir -p "$build/host-include"
 ln -sfn /usr/include/CLI "$build/host-include/CLI"
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
   say "configuring $build"
-  emcmake cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
-    -DSTB_INCLUDE_DIR="$stb" -DCLI11_INCLUDE_DIR="$build/host-include" >"$build/configure.log" 2>&1 \
-    || { cat "$build/configure.log" >&2; say "configuring failed"; exit 1; }
+  logged "$build/configure.log" emcmake cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
+    -DSTB_INCLUDE_DIR="$stb" -DCLI11_INCLUDE_DIR="$build/host-include" || fail "configuring failed"
 fi
 say "building in $build"
 cmake --build "$build" -j "$(nproc)" --target zorbly-page zorbly-headless

@@ -15,27 +15,22 @@
 # to see that it starts and to name the zip.
 set -eu
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 root=$PWD
 
-build=${BUILD_DIR:-build-windows}
-case "$build" in /*) ;; *) build="$root/$build" ;; esac
+build=$(absolute "${BUILD_DIR:-build-windows}")
 limit=4000000  # bytes zorbly.exe may take
 
-say() { printf 'build-windows: %s\n' "$*" >&2; }
-fail() {
-  say "$*"
-  exit 1
-}
-
-eval "$(scripts/deps-windows.sh)"
+deps=$(scripts/deps-windows.sh) || fail "the Windows build's tools and libraries could not be made ready"
+eval "$deps"
 
 say "building zorbly.exe in $build"
 mkdir -p "$build"
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_PREFIX_PATH="$ZORBLY_SDL2_WINDOWS;$ZORBLY_GTEST_WINDOWS;$ZORBLY_HEADERS_WINDOWS" \
-  >"$build/configure.log" 2>&1 || { cat "$build/configure.log" >&2; fail "configuring failed"; }
-cmake --build "$build" -j "$(nproc)" --target zorbly >"$build/build.log" 2>&1 ||
-  { tail -n 40 "$build/build.log" >&2; fail "building failed"; }
+logged "$build/configure.log" cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_PREFIX_PATH="$ZORBLY_SDL2_WINDOWS;$ZORBLY_GTEST_WINDOWS;$ZORBLY_HEADERS_WINDOWS" ||
+  fail "configuring failed"
+logged "$build/build.log" cmake --build "$build" -j "$(nproc)" --target zorbly || fail "building failed"
 exe="$build/app/zorbly.exe"
 size=$(stat -c %s "$exe")
 [ "$size" -le "$limit" ] || fail "zorbly.exe is $size bytes, more than the $limit it may take"

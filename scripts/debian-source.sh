@@ -5,25 +5,20 @@
 #
 #   scripts/debian-source.sh PACKAGE      -> $cache/src/PACKAGE-VERSION
 #
-# The cache is ${ZORBLY_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zorbly}, outside
-# the work tree. A second call for the same version fetches nothing. On first
-# use it adds a deb-src entry for the machine's own suites (not the security
-# suite, whose source files are not always served) and runs apt-get update.
+# The cache is ~/.cache/zorbly (ZORBLY_CACHE to move it; scripts/lib.sh),
+# outside the work tree. A second call for the same version fetches nothing.
+# On first use it installs dpkg-dev (scripts/install-deps.sh sources), adds a
+# deb-src entry for the machine's own suites (not the security suite, whose
+# source files are not always served) and runs apt-get update. Messages go to
+# standard error, one line each; standard output holds only the folder.
 set -eu
+cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
-package=${1:?usage: scripts/debian-source.sh PACKAGE}
-cache=${ZORBLY_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zorbly}
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
+[ $# -eq 1 ] || { say "usage: scripts/debian-source.sh PACKAGE"; exit 2; }
+package=$1
 
-say() { printf 'debian-source: %s\n' "$*" >&2; }
-
-# dpkg-dev unpacks source packages.
-if ! command -v dpkg-source >/dev/null; then
-  say "installing dpkg-dev"
-  $sudo apt-get update >&2
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends dpkg-dev >&2
-fi
+scripts/install-deps.sh sources
 
 # The source version apt would fetch, or "" when apt knows no such source.
 source_version() {
@@ -41,10 +36,10 @@ if [ -z "$version" ]; then
     "URIs: http://deb.debian.org/debian" \
     "Suites: $codename $codename-updates" \
     "Components: main" \
-    "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" | $sudo tee "$list" >/dev/null
-  $sudo apt-get update >&2
+    "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" | as_root tee "$list" >/dev/null
+  quietly as_root apt-get update || fail "apt-get update failed"
   version=$(source_version)
-  [ -n "$version" ] || { say "no source package $package"; exit 1; }
+  [ -n "$version" ] || fail "no source package $package"
 fi
 
 upstream=${version#*:}
@@ -55,10 +50,10 @@ if [ ! -f "$stamp" ]; then
   say "fetching the source of $package $version"
   mkdir -p "$cache/src"
   work=$(mktemp -d "$cache/src/.fetch.XXXXXX")
-  (cd "$work" && apt-get source -qq "$package=$version" >&2)
+  (cd "$work" && quietly apt-get source -qq "$package=$version") || fail "apt-get source $package=$version failed"
   rm -rf "$tree"
   found=$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n 1)
-  [ -n "$found" ] || { say "apt-get source left no tree"; exit 1; }
+  [ -n "$found" ] || fail "apt-get source left no tree"
   mv "$found" "$tree"
   rm -rf "$work"
   touch "$stamp"

@@ -8,9 +8,10 @@
 #
 # (scripts/build-windows.sh does this.)
 #
-# 1. Installs with apt-get, only what is missing: the mingw-w64 toolchain (the
-#    posix thread model), CMake, Wine, Xvfb, icoutils, googletest (its
-#    sources), stb, CLI11 and zip.
+# 1. Installs what is missing with scripts/install-deps.sh windows: the
+#    mingw-w64 toolchain (the posix thread model), CMake, Wine, Xvfb,
+#    icoutils, googletest (its sources), stb, CLI11, zip, and what the native
+#    programs that test the Windows build need.
 # 2. Builds SDL2 as a static library for x86_64-w64-mingw32 from Debian's
 #    libsdl2 source package (scripts/debian-source.sh), with CMake and
 #    cmake/mingw-w64.cmake, into $cache/windows/sdl2-VERSION-KEY, VERSION being
@@ -24,9 +25,11 @@
 # 5. Creates a Wine prefix in $cache/windows/wine, so that no test pays the
 #    slow first start of Wine (cmake/wine-run.sh uses it by default).
 #
-# The cache is ${ZORBLY_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zorbly}, outside
-# the work tree. Messages go to standard error, one line each; the output of
-# the steps goes to $cache/windows/deps-windows.log, shown when a step fails.
+# The cache is ~/.cache/zorbly (ZORBLY_CACHE to move it; scripts/lib.sh),
+# outside the work tree. Messages go to standard error, one line each; the
+# output of each step (the builds, wineboot) is appended to
+# $cache/windows/deps-windows.log, and its last lines are shown when the step
+# fails.
 # Standard output holds only the lines to eval:
 #   export ZORBLY_SDL2_WINDOWS='...'     the SDL2 prefix (SDL2Config.cmake)
 #   export ZORBLY_GTEST_WINDOWS='...'    the GoogleTest prefix (GTestConfig.cmake)
@@ -34,64 +37,27 @@
 #   export WINEPREFIX='...'              the Wine prefix
 set -eu
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 root=$PWD
 
-cache=${ZORBLY_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zorbly}
 windows="$cache/windows"
 mkdir -p "$windows"
 log="$windows/deps-windows.log"
 : >"$log"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
 
-say() { printf 'deps-windows: %s\n' "$*" >&2; }
-fail() {
-  say "$*"
-  if [ -s "$log" ]; then
-    say "the last lines of $log:"
-    tail -n 40 "$log" >&2
-  fi
-  exit 1
-}
-# Runs a command with its output appended to the log.
-logged() { "$@" >>"$log" 2>&1; }
-installed() {
-  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
-}
 # A line that sh reads back as: export NAME='VALUE'.
 emit() {
   printf "export %s='%s'\n" "$1" "$(printf '%s' "$2" | sed "s/'/'\\\\''/g")"
 }
 
 # --- Debian packages ---------------------------------------------------------
-# fonts-wine: the fonts Wine draws its own dialogs (the message box) with.
-# libx*: optional parts of Wine's X11 driver (cursors, input, screens).
-# g++ ... openbox: the native programs that test the Windows build from
-# outside (tests/windows: Xvfb, XTest, a window manager).
-packages="g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake make
-  wine wine64 fonts-wine libxcursor1 libxi6 libxrandr2 libxrender1 libxinerama1
-  xvfb icoutils googletest libstb-dev libcli11-dev zip dpkg-dev
-  g++ pkg-config libgtest-dev libx11-dev libxtst-dev openbox"
-missing=""
-for p in $packages; do
-  installed "$p" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-  say "installing$missing"
-  logged $sudo apt-get update || fail "apt-get update failed"
-  # shellcheck disable=SC2086 # separate words
-  logged $sudo env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y --no-install-recommends $missing || fail "apt-get install failed"
-fi
-for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres cmake make wine wineboot \
-            wineserver Xvfb wrestool zip; do
-  command -v "$tool" >/dev/null 2>&1 || fail "$tool is not on PATH after the install"
-done
+scripts/install-deps.sh windows
+need x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres cmake make wine wineboot \
+  wineserver Xvfb wrestool zip
 [ -f /usr/src/googletest/CMakeLists.txt ] || fail "no /usr/src/googletest (package googletest)"
 
 # --- SDL2 for Windows ----------------------------------------------------------
-tree=$(scripts/debian-source.sh libsdl2 2>>"$log") \
-  || fail "could not fetch the source package libsdl2"
+tree=$(scripts/debian-source.sh libsdl2) || fail "could not fetch the source package libsdl2"
 tree=$(printf '%s\n' "$tree" | tail -n 1)
 [ -f "$tree/debian/changelog" ] || fail "no Debian source tree at $tree"
 # The first line of the changelog: "libsdl2 (2.26.5+dfsg-1) unstable; ...".
@@ -118,14 +84,14 @@ build_for_windows() {
   build="$windows/build/$(basename "$prefix")"
   stage="$build.stage"
   rm -rf "$build" "$stage" "$prefix"
-  logged cmake -S "$source" -B "$build" \
+  logged "$log" cmake -S "$source" -B "$build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" \
     "$@" \
     || fail "configuring $name failed"
-  logged cmake --build "$build" -j "$(nproc)" || fail "building $name failed"
-  logged env DESTDIR="$stage" cmake --install "$build" || fail "installing $name failed"
+  logged "$log" cmake --build "$build" -j "$(nproc)" || fail "building $name failed"
+  logged "$log" env DESTDIR="$stage" cmake --install "$build" || fail "installing $name failed"
   [ -d "$stage$prefix" ] || fail "$name's install left nothing in $stage$prefix"
   mv "$stage$prefix" "$prefix"
   rm -rf "$build" "$stage"
@@ -185,7 +151,7 @@ if [ -n "$winestep" ]; then
   # Without a display: nothing to show. wineserver -w waits until Wine has
   # written the prefix out and quit.
   # shellcheck disable=SC2016 # $1 is the inner shell's
-  logged env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$wineprefix" WINEDEBUG=-all \
+  logged "$log" env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX="$wineprefix" WINEDEBUG=-all \
     WINEDLLOVERRIDES="mscoree,mshtml=" sh -c 'wineboot "$1" && wineserver -w' sh "$winestep" \
     || fail "wineboot $winestep failed"
   [ -f "$wineprefix/system.reg" ] || fail "wineboot made no prefix in $wineprefix"

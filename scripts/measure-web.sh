@@ -14,13 +14,12 @@
 # headless program's start under node.
 set -eu
 cd "$(dirname "$0")/.."
-
-say() { printf 'measure-web: %s\n' "$*" >&2; }
+. scripts/lib.sh
 
 scripts/build-web.sh
 eval "$(scripts/web-tools.sh)"
 say "building the stepping benchmark"
-cmake --build "${BUILD_DIR:-build-web}" --target zorbly-step-bench >/dev/null
+quietly cmake --build "${BUILD_DIR:-build-web}" --target zorbly-step-bench || fail "building the stepping benchmark failed"
 bench="${BUILD_DIR:-build-web}/web/zorbly-step-bench.js"
 
 say "stepping under node (3 runs)"
@@ -39,6 +38,7 @@ start=$(node -e 'const t = process.hrtime.bigint();
 say "the page in headless Chromium (about 20 s)"
 page=$(node tests/web/measure_page.mjs dist/web)
 
+# shellcheck disable=SC2016 # JavaScript, not the shell's
 STEPS="$steps" START="$start" PAGE="$page" node -e '
 const page = JSON.parse(process.env.PAGE);
 const steps = process.env.STEPS.trim().split(/\s+/).map(Number).sort((a, b) => a - b);

@@ -3,7 +3,8 @@
 #
 #   scripts/measure.sh            # about two and a half minutes
 #
-# Builds the release build if needed (build/, or BUILD_DIR), runs the
+# Installs what is missing (scripts/install-deps.sh tests), configures and
+# builds with the release preset what it runs (build/, or BUILD_DIR), runs the
 # benchmarks (bench/), measures the headless mode's peak memory with GNU time,
 # then starts its own Xvfb and plays a long game in the window (a script of
 # the tests' pilot, shown with --replay) for 10 s and for 60 s with
@@ -13,10 +14,10 @@
 #
 # Then the browser build's own table (scripts/measure-web.sh).
 #
-# Needs: cmake and a compiler, Xvfb, GNU time (/usr/bin/time), awk.
 # Environment: BUILD_DIR (default build), REPETITIONS (default 5).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 build=${BUILD_DIR:-build}
 repetitions=${REPETITIONS:-5}
@@ -30,22 +31,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-say() { printf '%s\n' "$*" >&2; }
-need() { command -v "$1" >/dev/null || { say "measure: $1 is missing ($2)"; exit 1; }; }
-need cmake "scripts/setup.sh installs it"
-need Xvfb "apt-get install xvfb"
-need awk "apt-get install mawk"
-[ -x /usr/bin/time ] || { say "measure: /usr/bin/time is missing (apt-get install time)"; exit 1; }
+scripts/install-deps.sh tests
+need cmake Xvfb awk /usr/bin/time
 
 # ------------------------------------------------------------------ build
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  say "measure: configuring a release build in $build"
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-type=$(awk -F= '/^CMAKE_BUILD_TYPE:/ { print $2 }' "$build/CMakeCache.txt")
-[ "$type" = Release ] || say "measure: warning: $build is a '$type' build, not Release"
-say "measure: building in $build"
-cmake --build "$build" -j "$(nproc)" --target zorbly zorbly-headless step_bench compose_bench autoplay >/dev/null
+say "building in $build"
+quietly cmake --preset release -B "$build" || fail "configuring $build failed"
+quietly cmake --build "$build" -j "$(nproc)" --target zorbly zorbly-headless step_bench compose_bench autoplay ||
+  fail "building failed"
 zorbly=$build/app/zorbly
 headless=$build/headless/zorbly-headless
 
@@ -55,7 +48,7 @@ now_ns() { date +%s%N; }
 # The console table of Google Benchmark, kept for the log; the table below
 # takes the median CPU time per frame of the repetitions (the CPU time, not
 # the wall-clock time: it is what one core spends, whatever else runs).
-say "measure: benchmarks ($repetitions repetitions each)"
+say "benchmarks ($repetitions repetitions each)"
 bench_flags=(--benchmark_repetitions="$repetitions" --benchmark_min_time=0.5)
 "$build/bench/step_bench" "${bench_flags[@]}" | tee "$tmp/step.txt" >&2
 "$build/bench/compose_bench" "${bench_flags[@]}" | tee "$tmp/compose.txt" >&2
@@ -85,13 +78,13 @@ peak_kb() {  # peak_kb SCRIPT: the headless program's maximum resident set, in k
   /usr/bin/time -f '%M' -o "$tmp/time.txt" "$headless" --script "$1" >/dev/null
   cat "$tmp/time.txt"
 }
-say "measure: headless peak memory"
+say "headless peak memory"
 headless_off_kb=$(peak_kb "$tmp/off.txt")
 headless_on_kb=$(peak_kb "$tmp/on.txt")
 
 # Start to first output: a whole run of a one-line script (start-up, the
 # line, exit), the mean of 50, is an upper bound on it.
-say "measure: headless start-up"
+say "headless start-up"
 printf 'state\n' >"$tmp/one.txt"
 t0=$(now_ns)
 for _ in $(seq 50); do "$headless" --script "$tmp/one.txt" >/dev/null; done
@@ -100,15 +93,16 @@ libraries=$(ldd "$headless" | grep -c -i -E 'sdl|fontconfig|freetype' || true)
 
 # ------------------------------------------------------------------ window
 # Xvfb picks a free display itself and writes its number when it is ready.
-say "measure: starting Xvfb"
+say "starting Xvfb"
 Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do
   [ -s "$tmp/display" ] && break
   sleep 0.05
 done
-[ -s "$tmp/display" ] || { say "measure: Xvfb did not start"; cat "$tmp/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$(head -n 1 "$tmp/display")"
+[ -s "$tmp/display" ] || { cat "$tmp/xvfb.log" >&2; fail "Xvfb did not start"; }
+DISPLAY=":$(head -n 1 "$tmp/display")"
+export DISPLAY
 
 # CPU time so far of every thread of process $1, in nanoseconds.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { print s + 0 }'; }
@@ -156,19 +150,19 @@ sleep_until() {  # sleep_until NS: sleeps until now_ns reads NS
 # Ends the game with SIGTERM (it prints its --stats line and exits), or with
 # SIGKILL if it has not ended 5 s later (a message box that nobody closes).
 stop_game() {
-  kill -TERM "$game_pid" 2>/dev/null || say "measure: the game had already ended"
+  kill -TERM "$game_pid" 2>/dev/null || say "the game had already ended"
   for _ in $(seq 50); do
     kill -0 "$game_pid" 2>/dev/null || break
     sleep 0.1
   done
-  kill -KILL "$game_pid" 2>/dev/null && say "measure: the game did not end on SIGTERM"
-  wait "$game_pid" || say "measure: the game exited with status $?"
+  kill -KILL "$game_pid" 2>/dev/null && say "the game did not end on SIGTERM"
+  wait "$game_pid" || say "the game exited with status $?"
   game_pid=""
 }
 
 # Start-up: exec and loading the libraries, up to main() (timed through
 # --version), then main() to the first frame presented (from --stats).
-say "measure: start-up"
+say "start-up"
 runs=20
 t0=$(now_ns)
 for _ in $(seq $runs); do "$zorbly" --version >/dev/null; done
@@ -183,13 +177,13 @@ done >"$tmp/first.txt"
 first_ms=$(sort -n "$tmp/first.txt" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
 startup_ms=$(awk -v a="$version_ms" -v b="$first_ms" 'BEGIN { printf "%.1f", a + b }')
 
-say "measure: the window for 10 s"
+say "the window for 10 s"
 play 10 "$tmp/ten.log"
 ten_cpu=$(stats_field "$tmp/ten.log" cpu)
 ten_wall=$(awk -v ns="$play_ns" 'BEGIN { printf "%.3f", ns / 1e9 }')
 ten_percent=$(awk -v c="$ten_cpu" -v w="$ten_wall" 'BEGIN { printf "%.2f", 100 * c / w }')
 
-say "measure: the window for 60 s"
+say "the window for 60 s"
 play 60 "$tmp/sixty.log"
 window_kb=$peak_kb
 frames=$(stats_field "$tmp/sixty.log" frames)

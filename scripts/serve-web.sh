@@ -4,19 +4,22 @@
 #
 #   scripts/serve-web.sh [PORT]     # default 8000; 0 picks a free port
 #
-# Ctrl+C stops it. Needs python3.
+# Ctrl+C stops it. Needs Debian's /usr/bin/python3.
 set -eu
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 port=${1:-8000}
-case "$port" in
-  ''|*[!0-9]*) echo "serve-web: the port must be a number from 0 to 65535, not '$port'" >&2; exit 2 ;;
-esac
-[ "$port" -le 65535 ] || { echo "serve-web: the port must be a number from 0 to 65535, not '$port'" >&2; exit 2; }
-[ -f dist/web/index.html ] || { echo "serve-web: no dist/web/index.html; run scripts/build-web.sh first" >&2; exit 1; }
-command -v python3 >/dev/null 2>&1 || { echo "serve-web: python3 is missing (apt-get install python3)" >&2; exit 1; }
+bad_port() {
+  say "the port must be a number from 0 to 65535, not '$port'"
+  exit 2
+}
+case "$port" in '' | *[!0-9]* | ??????*) bad_port ;; esac
+[ "$port" -le 65535 ] || bad_port
+[ -f dist/web/index.html ] || fail "no dist/web/index.html; run scripts/build-web.sh first"
+[ -x /usr/bin/python3 ] || fail "no /usr/bin/python3 (apt-get install python3)"
 
-exec python3 - dist/web "$port" <<'EOF'
+exec /usr/bin/python3 - dist/web "$port" <<'EOF'
 import functools
 import http.server
 import sys

@@ -2,7 +2,8 @@
 # Tests the browser build (about 35 s when the builds are there):
 #
 #   1. builds it (scripts/build-web.sh -> dist/web/) and, natively, the test
-#      suites and programs the browser build is held to (build-web-native/);
+#      suites and programs the browser build is held to (build-web-native/,
+#      the tools preset of CMakePresets.json);
 #   2. runs the script-level suite, golden games included, against the
 #      headless program under node (tests/program_test.cpp with
 #      ZORBLY_HEADLESS="node dist/web/zorbly-headless.js");
@@ -15,23 +16,22 @@
 # build/, say). Any failure fails it.
 set -eu
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 native=${NATIVE_BUILD_DIR:-build-web-native}
 shots=${ZORBLY_SHOTS:-build-web/shots}
-say() { printf 'test-web: %s\n' "$*" >&2; }
 
 scripts/build-web.sh
 eval "$(scripts/web-tools.sh)"
 
 say "building the native programs in $native"
 if [ ! -f "$native/CMakeCache.txt" ]; then
-  mkdir -p "$native"
-  cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release -DZORBLY_WINDOW=OFF -DZORBLY_BENCH=OFF \
-    >"$native/configure.log" 2>&1 || { cat "$native/configure.log" >&2; say "configuring failed"; exit 1; }
+  quietly cmake --preset tools -B "$native" || fail "configuring $native failed"
 else
-  cmake "$native" >/dev/null  # so that it knows every target
+  quietly cmake "$native" || fail "configuring $native failed"  # so that it knows every target
 fi
-cmake --build "$native" -j "$(nproc)" --target program_tests zorbly-headless last_picture >/dev/null
+quietly cmake --build "$native" -j "$(nproc)" --target program_tests zorbly-headless last_picture ||
+  fail "building the native programs failed"
 
 say "the headless program under node: program_tests"
 ZORBLY_HEADLESS="node $PWD/dist/web/zorbly-headless.js" "$native/tests/program_tests" --gtest_brief=1

@@ -4,7 +4,8 @@
 #
 #   1. builds it (scripts/build-windows.sh -> dist/windows/zorbly.exe and the
 #      zip) with its test suites (build-windows/), and natively the programs
-#      that test it from outside (build-windows-native/);
+#      that test it from outside (build-windows-native/, the tools preset of
+#      CMakePresets.json);
 #   2. the core suites (game_tests, core_tests, golden_tests: the game, the
 #      script language, the golden games frame by frame), cross-built and run
 #      by CTest under Wine;
@@ -19,29 +20,25 @@
 # BUILD_DIR and NATIVE_BUILD_DIR name other build folders. Any failure fails it.
 set -eu
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 root=$PWD
 
-build=${BUILD_DIR:-build-windows}
-native=${NATIVE_BUILD_DIR:-build-windows-native}
-case "$build" in /*) ;; *) build="$root/$build" ;; esac
-case "$native" in /*) ;; *) native="$root/$native" ;; esac
+build=$(absolute "${BUILD_DIR:-build-windows}")
+native=$(absolute "${NATIVE_BUILD_DIR:-build-windows-native}")
 exe="$root/dist/windows/zorbly.exe"
-say() { printf 'test-windows: %s\n' "$*" >&2; }
 
 BUILD_DIR=$build scripts/build-windows.sh
 eval "$(scripts/deps-windows.sh)"
 
 say "building the test suites for Windows in $build"
-cmake --build "$build" -j "$(nproc)" >"$build/build.log" 2>&1 || { tail -n 40 "$build/build.log" >&2; exit 1; }
+logged "$build/build.log" cmake --build "$build" -j "$(nproc)" || fail "building the test suites failed"
 
 say "building the native programs in $native"
 if [ ! -f "$native/CMakeCache.txt" ]; then
-  mkdir -p "$native"
-  cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release -DZORBLY_WINDOW=OFF -DZORBLY_BENCH=OFF \
-    >"$native/configure.log" 2>&1 || { cat "$native/configure.log" >&2; say "configuring failed"; exit 1; }
+  quietly cmake --preset tools -B "$native" || fail "configuring $native failed"
 fi
-cmake --build "$native" -j "$(nproc)" --target program_tests windows_tests zorbly-headless >"$native/build.log" 2>&1 ||
-  { tail -n 40 "$native/build.log" >&2; exit 1; }
+logged "$native/build.log" cmake --build "$native" -j "$(nproc)" --target program_tests windows_tests zorbly-headless ||
+  fail "building the native programs failed"
 
 # Wine's first start in a session takes seconds; no test's time limit pays it.
 say "starting Wine"

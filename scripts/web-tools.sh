@@ -4,71 +4,32 @@
 #
 #   eval "$(scripts/web-tools.sh)"
 #
-# Installs with apt-get, only what is missing: Debian's emscripten (em++),
-# nodejs, npm (only when there is no `npm` at all) and chromium, and what the
-# browser build and its tests need beside them: cmake, make and g++ (the
-# native programs the tests compare with), the header-only libraries of the
-# core (libstb-dev, libcli11-dev) and GoogleTest (libgtest-dev). Then runs
-# `npm ci` in web/ when web/node_modules is missing or was installed from
-# another web/package-lock.json; nothing downloads a browser (the tests drive
-# /usr/bin/chromium).
+# Installs what is missing with scripts/install-deps.sh web: Debian's
+# emscripten (em++), nodejs, npm (only when there is no `npm` at all) and
+# chromium, and what the browser build and its tests need beside them: cmake,
+# make and g++ (the native programs the tests compare with), the header-only
+# libraries of the core (libstb-dev, libcli11-dev) and GoogleTest
+# (libgtest-dev). Then runs `npm ci` in web/ when web/node_modules is missing
+# or was installed from another web/package-lock.json; nothing downloads a
+# browser (the tests drive /usr/bin/chromium).
 #
 # What it may print (nothing at all when nothing is needed):
 #   export NODE_PATH=/usr/share/nodejs...  when the `node` on PATH is not
 #       Debian's and so cannot find the acorn parser emscripten's tools use;
 #   export EM_CACHE=DIR EM_FROZEN_CACHE=  when em++ cannot compile and link a
 #       C++ program with -fwasm-exceptions (what the build uses) from Debian's
-#       (read-only, frozen) cache
-#       as this user; DIR is a writable copy in
-#       ${ZORBLY_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zorbly}/emscripten that
-#       em++ may add the libraries it lacks to.
+#       (read-only, frozen) cache as this user; DIR is a writable copy in
+#       $cache/emscripten that em++ may add the libraries it lacks to ($cache
+#       is ~/.cache/zorbly, or ZORBLY_CACHE: scripts/lib.sh).
 # The em++ check runs once per emscripten version and user; its outcome is
 # kept in that cache folder. Messages go to standard error, one line each.
 set -eu
 cd "$(dirname "$0")/.."
-
-cache=${ZORBLY_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zorbly}
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-
-say() { printf 'web-tools: %s\n' "$*" >&2; }
-fail() { say "$*"; exit 1; }
-
-# Runs a command with its output kept in a log, shown only when it fails.
-quietly() {
-  log=$(mktemp)
-  if "$@" >"$log" 2>&1; then
-    rm -f "$log"
-  else
-    status=$?
-    cat "$log" >&2
-    rm -f "$log"
-    return "$status"
-  fi
-}
-
-installed() {
-  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
-}
+. scripts/lib.sh
 
 # --- Debian packages ---------------------------------------------------------
-missing=""
-for p in emscripten nodejs chromium cmake make g++ libstb-dev libcli11-dev libgtest-dev; do
-  installed "$p" || missing="$missing $p"
-done
-# npm comes with some nodejs builds (NodeSource's); Debian's is a package of
-# its own, and it would conflict with those.
-command -v npm >/dev/null 2>&1 || missing="$missing npm"
-if [ -n "$missing" ]; then
-  say "installing$missing"
-  quietly $sudo apt-get update || fail "apt-get update failed"
-  # shellcheck disable=SC2086 # separate words
-  quietly $sudo env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y --no-install-recommends $missing || fail "apt-get install$missing failed"
-fi
-for tool in em++ node npm chromium; do
-  command -v "$tool" >/dev/null 2>&1 || fail "$tool is not on PATH after the install"
-done
+scripts/install-deps.sh web
+need em++ node npm chromium
 
 # --- node modules for emscripten's tools -------------------------------------
 # Debian's node looks in /usr/share/nodejs by itself; another node (NodeSource,
