@@ -47,7 +47,9 @@ int playInAWindow(const std::vector<std::string>& args) {
     w.scale = static_cast<int>(line.number("--scale", "the scale", 1, 16).value_or(1));
     w.record = line.value("--record").value_or("");
     const Assets assets;
-    // A replay is read and checked whole before any window opens.
+    // A replay is read and checked whole before any window opens, display or
+    // not: a bad recording is said the same way on every machine, and a
+    // recording can be checked where there is no display.
     ReplayScript replay;
     if (auto file = line.value("--replay")) {
       auto loaded = loadReplay(*file);

@@ -2,10 +2,8 @@
 
 #include <SDL.h>
 
-#include <cerrno>
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <thread>
@@ -252,18 +250,10 @@ int runWindow(const WindowOptions& options, const Assets& assets) {
     std::cerr << "zorbly: cannot open a window: no display; use --headless to play without a window\n";
     return exitFailed;
   }
-  std::ofstream recordFile;
+  // A file that cannot be recorded to throws FileError: said, with status 1.
+  std::optional<RecordingFile> recordFile;
   std::optional<Recorder> recorder;
-  if (!options.record.empty()) {
-    errno = 0;
-    recordFile.open(options.record, std::ios::binary | std::ios::trunc);
-    if (!recordFile) {
-      std::cerr << "zorbly: cannot write " << printableFileName(options.record) << ": "
-                << reasonFor(errno ? errno : EACCES) << '\n';
-      return exitFailed;
-    }
-    recorder.emplace(recordFile, std::cerr, options.record);
-  }
+  if (!options.record.empty()) recorder.emplace(recordFile.emplace(options.record), std::cerr, options.record);
   const int scale = fittingScale(options.scale);
   if (scale < options.scale) {
     std::cerr << "zorbly: --scale " << options.scale << " does not fit the screen; using " << scale << '\n';

@@ -2,6 +2,7 @@
 // Reading scripts and writing files, with the system's reason when it fails.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -53,14 +54,54 @@ class StringSource : public ByteSource {
 
 // Writes `bytes` to the file `path` whole or not at all: into a temporary
 // file beside it, then renamed over it, so that a failure at any point
-// (a full disk) leaves no partial file. A path that exists and is not a
-// plain file (a device such as /dev/null) is written in place. Throws
-// FileError naming the file and the reason.
+// (a full disk) leaves no partial file. The temporary file has a random name
+// of its own and is created only if nothing, not even a link, has that name.
+// A path that exists and is not a plain file (a device such as /dev/null)
+// is written in place; a plain file that may not be written (read-only) is
+// refused. Throws FileError naming the file and the reason.
 void writeFile(const std::string& path, std::string_view bytes);
+
+// Where a recording's lines go, each one whole or not at all.
+class LineSink {
+ public:
+  virtual ~LineSink() = default;
+  // Writes one line, its line end included; false when it cannot be written
+  // whole, with error() the reason (an error number).
+  virtual bool writeLine(std::string_view line) = 0;
+  virtual int error() const = 0;
+};
+
+// A file that a game records to. Opened for this game alone: another game
+// recording to the same file is refused. A line that cannot be written whole
+// (a full disk, a file size limit) is taken back out of a plain file, so the
+// file always ends with a whole line; a pipe whose reader has gone says so
+// (EPIPE) instead of ending the program.
+class RecordingFile : public LineSink {
+ public:
+  // Creates or empties `path`; throws FileError naming it: "cannot write
+  // x.txt: Is a directory", "cannot write x.txt: another game is recording
+  // to it".
+  explicit RecordingFile(const std::string& path);
+  ~RecordingFile() override;
+  RecordingFile(const RecordingFile&) = delete;
+  RecordingFile& operator=(const RecordingFile&) = delete;
+
+  bool writeLine(std::string_view line) override;
+  int error() const override { return error_; }
+
+ private:
+  int fd_ = -1;
+  bool plain_ = false;        // a plain file, which a cut line can be taken out of
+  std::uint64_t whole_ = 0;   // the bytes of whole lines written so far
+  int error_ = 0;
+};
 
 // Run first thing in main(): standard input, output and error that the
 // program was started without are opened on the null device, so that no
 // file it opens later takes their place. What was closed is remembered.
+// A write that fails comes back as an error to report, never as a signal
+// that ends the program: a reader that has gone (SIGPIPE), a file size
+// limit (SIGXFSZ).
 void guardStandardStreams();
 bool standardOutputWasClosed();
 

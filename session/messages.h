@@ -23,18 +23,22 @@ struct FileError : std::runtime_error {
 
 // `text` as it may be shown on a terminal: control bytes (escape sequences
 // among them) and bytes that are not UTF-8 written as \xNN, backslashes as
-// \\; valid UTF-8 is kept.
+// \\; the C1 controls (U+0080-U+009F) and the invisible format characters
+// (direction overrides, zero-width marks, byte-order marks) as the \xNN of
+// their bytes too; any other UTF-8 is kept.
 std::string printable(std::string_view text);
 
-// A file name as printable() writes it, except that on Windows, where it is
-// the folder separator, a backslash stays one: "C:\Users\me\x.png".
+// A file name as printable() writes it, cut to its first 200 bytes or so
+// (and "..." after), except that on Windows, where it is the folder
+// separator, a backslash stays one: "C:\Users\me\x.png".
 std::string printableFileName(std::string_view name);
 
 // printable(text) in single quotes, cut to its first 60 bytes or so (and
 // "..." after) so that a huge token makes no huge message: 'jump'.
 std::string quote(std::string_view text);
 
-// The system's reason for the error number: "No such file or directory".
+// The system's reason for the error number, in the same words on every
+// platform: "No such file or directory".
 std::string reasonFor(int error);
 
 }  // namespace zorbly

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <utility>
 
+#include "session/messages.h"
 #include "session/trace.h"
 
 namespace zorbly {
@@ -21,17 +22,14 @@ std::size_t formatLine(char (&line)[size], std::string_view word, std::uint64_t 
 
 }  // namespace
 
-Recorder::Recorder(std::ostream& out, std::ostream& err, std::string name)
+Recorder::Recorder(LineSink& out, std::ostream& err, std::string name)
     : out_(out), err_(err), name_(std::move(name)) {}
 
 void Recorder::write(const char* text, std::size_t size) {
-  if (failed_) return;
-  out_.write(text, static_cast<std::streamsize>(size));
-  out_.flush();
-  if (!out_) {
-    failed_ = true;
-    err_ << "zorbly: cannot write the recording to " << name_ << "; recording stopped\n";
-  }
+  if (failed_ || out_.writeLine(std::string_view(text, size))) return;
+  failed_ = true;
+  err_ << "zorbly: cannot write the recording to " << printableFileName(name_) << ": " << reasonFor(out_.error())
+       << "; recording stopped\n";
 }
 
 void Recorder::started(std::uint64_t seed) {

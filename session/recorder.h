@@ -7,8 +7,8 @@
 //   down K, up K  every key event the game was given, in order
 //   tick N        N frames in a row
 //
-// Every line is written out (flushed) as it happens, so the file holds the
-// whole game however the program ends. Frames are counted and written as one
+// Every line is written out as it happens, whole (files.h: RecordingFile),
+// so the file holds the whole game however the program ends. Frames are counted and written as one
 // `tick N` line when a key comes, when the game ends, or once a second of
 // frames (tick 64) has gathered, whichever is first. A game that ends in an
 // orderly way also gets a comment at the end with its final state line, for
@@ -19,6 +19,7 @@
 #include <string>
 
 #include "game/state.h"
+#include "session/files.h"
 #include "session/session.h"
 
 namespace zorbly {
@@ -29,8 +30,8 @@ class Recorder : public CommandSink {
   static constexpr std::uint64_t ticksPerLine = 64;
 
   // Writes to `out`; says once on `err` when `out` cannot be written, naming
-  // `name`, and records nothing more.
-  Recorder(std::ostream& out, std::ostream& err, std::string name);
+  // `name` and the reason, and records nothing more.
+  Recorder(LineSink& out, std::ostream& err, std::string name);
 
   void started(std::uint64_t seed) override;
   void applied(const Command& c) override;
@@ -43,7 +44,7 @@ class Recorder : public CommandSink {
  private:
   void write(const char* text, std::size_t size);
 
-  std::ostream& out_;
+  LineSink& out_;
   std::ostream& err_;
   std::string name_;
   std::uint64_t pending_ = 0;

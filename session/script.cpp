@@ -96,7 +96,7 @@ ScriptReader::Read ScriptReader::readLine() {
     if (at_ == size_) {
       size_ = in_.read(buffer_, sizeof buffer_);
       at_ = 0;
-      if (size_ == 0) return any ? Read::line : Read::end;  // the last line may lack its line end
+      if (size_ == 0) return any ? Read::cutOff : Read::end;
     }
     any = true;
     const char* start = buffer_ + at_;
@@ -126,6 +126,12 @@ std::optional<Command> ScriptReader::next() {
     }
     ParsedLine parsed = parseLine(text);
     if (std::holds_alternative<BlankLine>(parsed)) continue;
+    if (read == Read::cutOff) {
+      // What a full disk or a killed writer leaves: "seed 18446" may be the
+      // start of "seed 18446744073709551615".
+      bad_ = BadLine{"the line is cut off (the input ends before its line end)"};
+      return std::nullopt;
+    }
     if (auto* bad = std::get_if<BadLine>(&parsed)) {
       bad_ = std::move(*bad);
       return std::nullopt;

@@ -12,7 +12,9 @@
 // Words are separated by spaces or tabs; white space at either end of a line
 // (a carriage return included) is ignored; blank lines and lines whose first
 // non-blank character is '#' are skipped; a UTF-8 byte-order mark at the very
-// start is skipped. A line over 4096 bytes, or holding a NUL byte, is bad.
+// start is skipped. A line over 4096 bytes, or holding a NUL byte, is bad,
+// and so is a last line without its line end (cut off, as a recording on a
+// full disk would be), unless it is blank or a comment.
 
 #include <cstdint>
 #include <optional>
@@ -71,7 +73,7 @@ class ScriptReader {
   const std::optional<BadLine>& badLine() const { return bad_; }
 
  private:
-  enum class Read { line, tooLong, end };
+  enum class Read { line, cutOff, tooLong, end };
   Read readLine();
 
   ByteSource& in_;

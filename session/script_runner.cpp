@@ -1,5 +1,6 @@
 #include "session/script_runner.h"
 
+#include <cerrno>
 #include <ostream>
 
 #include "session/messages.h"
@@ -13,9 +14,10 @@ int runScript(ByteSource& in, std::ostream& out, std::ostream& err, const Assets
   Session game(assets, options);
   // Output that cannot be written is a file that cannot be written.
   auto flushed = [&] {
+    errno = 0;
     game.flush();
     if (out) return true;
-    err << "zorbly: cannot write the output\n";
+    err << "zorbly: cannot write standard output: " << reasonFor(errno ? errno : EIO) << '\n';
     return false;
   };
   ScriptReader script(in);

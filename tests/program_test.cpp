@@ -86,6 +86,21 @@ TEST(Program, AScriptThatCannotBeReadSaysWhy) {
     EXPECT_EQ(r.err, "zorbly: " + c.message + "\n");
     EXPECT_EQ(r.out, "");
   }
+  // The same words on every system (node has its own for these), and a huge
+  // name cut short as a bad line's words are.
+  if (!underWine()) {
+    fs::create_symlink("loop", dir / "loop");
+    const std::string huge = "/tmp/" + std::string(100000, 'n');
+    const std::pair<std::string, std::string> named[] = {
+        {"--script " + shellWord(dir / "loop"), "cannot read " + (dir / "loop").string() + ": Too many levels of symbolic links"},
+        {"--script " + huge, "cannot read " + huge.substr(0, 200) + "...: File name too long"},
+    };
+    for (const auto& [args, message] : named) {
+      Result r = headless(args);
+      EXPECT_EQ(r.status, 1) << message;
+      EXPECT_EQ(r.err, "zorbly: " + message + "\n");
+    }
+  }
   // Standard input a folder, or closed: no file the program opens stands in for it.
   if (underWine()) GTEST_SKIP() << "Windows has neither; Wine stands a handle of its own in for them";
   Result folder = headless("", Streams{.input = "", .inputFrom = dir.path().string(), .outputTo = ""});
@@ -120,6 +135,18 @@ TEST(Program, HeadlessFromStandardInputAndFromAFileAlike) {
   EXPECT_EQ(fromFile.out, piped.out);
 }
 
+// What a terminal would act on, or what hides what a line holds, is written
+// out: C1 controls (U+009B starts an escape sequence), direction overrides,
+// byte-order marks; in bad lines and in file names alike.
+TEST(Program, MessagesEscapeWhatATerminalWouldActOn) {
+  Result c1 = headless("", "jump\xc2\x9b" "31mRED\n");
+  EXPECT_EQ(c1.err, "zorbly: line 1: unknown command 'jump\\xc2\\x9b31mRED'\n");
+  Result hidden = headless("", "tick\ndo\xe2\x80\xaewn\xef\xbb\xbf 4\n");
+  EXPECT_EQ(hidden.err, "zorbly: line 2: unknown command 'do\\xe2\\x80\\xaewn\\xef\\xbb\\xbf'\n");
+  Result file = headless("--script \"$(printf '/nonexistent/x\\302\\233y')\"");
+  EXPECT_EQ(file.err, "zorbly: cannot read /nonexistent/x\\xc2\\x9by: No such file or directory\n");
+}
+
 TEST(Program, ABadLineIsStatusTwoAndGameOverReadsNoMore) {
   Result bad = headless("", "tick\ntick\nfly away\n");
   EXPECT_EQ(bad.status, 2);
@@ -138,6 +165,9 @@ TEST(Program, WritesThatFailAreStatusOne) {
     Result r = headless(args, Streams{.input = "tick 5\nstate\n", .inputFrom = "", .outputTo = "/dev/full"});
     EXPECT_EQ(r.status, 1) << args;
     EXPECT_EQ(lines(r.err), 1) << args << ": " << r.err;
+    if (!underWine()) {
+      EXPECT_EQ(r.err, "zorbly: cannot write standard output: No space left on device\n") << args;
+    }
   }
   if (underWine()) GTEST_SKIP() << "Windows has no file size limit to stand in for a full disk";
   Scratch dir;
@@ -148,6 +178,63 @@ TEST(Program, WritesThatFailAreStatusOne) {
   EXPECT_EQ(full.status, 1);
   EXPECT_EQ(full.err, "zorbly: cannot write " + (dir / "x.png").string() + ": File too large\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1) << "only the script is left";
+}
+
+// A reader that goes away (`| head -1`) ends the run with status 1 and one
+// line, the same under node: not a silent death by SIGPIPE.
+TEST(Program, AReaderThatGoesAwayIsStatusOneAndOneLine) {
+  if (underWine()) GTEST_SKIP() << "Wine's pipes to a Linux reader are not the program's own";
+  Scratch dir;
+  std::string states = "seed 1\ntrace off\n";
+  for (int i = 0; i < 20000; ++i) states += "state\n";
+  spit(dir / "script", states);
+  spit(dir / "run", "{ " + testing::headless() + " --script " + shellWord(dir / "script") + " 2>" +
+                        shellWord(dir / "err") + "; echo $? >" + shellWord(dir / "status") + "; } | head -c 100 >/dev/null\n");
+  ASSERT_EQ(run("sh " + shellWord(dir / "run")).status, 0);
+  EXPECT_EQ(slurp(dir / "status"), "1\n");
+  EXPECT_EQ(slurp(dir / "err"), "zorbly: cannot write standard output: Broken pipe\n");
+}
+
+// A shot is whole, and lands only where it was asked for: under a name of
+// any length the file system takes; never through a link laid where its
+// temporary file goes (node's process id is always 42, so that name was
+// known in advance); with two programs shooting one file at once; and not
+// over a read-only file.
+TEST(Program, ShotsAreWholeAndLandOnlyWhereAsked) {
+  Scratch dir;
+  const auto shoot = [&](const fs::path& file) {
+    return "seed 3\ntrace off\ntick 20\nshot " + file.string() + "\n";
+  };
+  spit(dir / "one", shoot(dir / "one.png"));
+  ASSERT_EQ(headless("--script " + shellWord(dir / "one")).status, 0);
+  const std::string picture = slurp(dir / "one.png");
+  ASSERT_EQ(picture.substr(1, 3), "PNG");
+
+  const fs::path longest = dir / (std::string(251, 'l') + ".png");
+  spit(dir / "long", shoot(longest));
+  Result named = headless("--script " + shellWord(dir / "long"));
+  EXPECT_EQ(named.status, 0) << named.err;
+  EXPECT_EQ(slurp(longest), picture);
+
+  spit(dir / "victim", "someone's file");
+  if (!underWine()) fs::create_symlink(dir / "victim", dir / ".x.png.zorbly-42");
+  spit(dir / "x", shoot(dir / "x.png"));
+  const std::string once = testing::headless() + " --script " + shellWord(dir / "x");
+  spit(dir / "twice", "for i in 1 2 3 4 5; do " + once + " & " + once +
+                          " || exit 1; wait $! || exit 1; done\n");
+  Result both = run("sh " + shellWord(dir / "twice"));
+  EXPECT_EQ(both.status, 0) << both.err;
+  EXPECT_EQ(both.err, "");
+  EXPECT_EQ(slurp(dir / "x.png"), picture);
+  EXPECT_EQ(slurp(dir / "victim"), "someone's file");
+
+  fs::permissions(dir / "x.png", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  spit(dir / "over", shoot(dir / "x.png"));
+  Result readOnly = headless("--script " + shellWord(dir / "over"));
+  EXPECT_EQ(readOnly.status, 1);
+  EXPECT_EQ(readOnly.err, "zorbly: cannot write " + (dir / "x.png").string() + ": Permission denied\n");
+  fs::permissions(dir / "x.png", fs::perms::owner_all);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), underWine() ? 9 : 10) << "no temporary file left";
 }
 
 // The headless program is the core alone: it loads no SDL and no font

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <random>
 #include <sstream>
 
@@ -10,6 +11,8 @@
 #include "session/script_runner.h"
 #include "session/recorder.h"
 #include "session/replay.h"
+#include "session/messages.h"
+#include "support/run_program.h"
 #include "testkit/fixture.h"
 
 namespace zorbly {
@@ -20,7 +23,7 @@ constexpr std::uint64_t frame = second / 64;
 
 std::variant<ReplayScript, ReplayError> read(const std::string& text) {
   StringSource in(text);
-  return readReplay(in);
+  return readReplay(in, "a pipe");
 }
 
 ReplayScript script(const std::string& text) {
@@ -109,6 +112,42 @@ TEST(ReadReplay, KeepsTheSeedAndEveryCommandCompactly) {
   EXPECT_TRUE(script("").steps.empty());
 }
 
+// A plain file is only checked, then read again as it plays, so a long
+// recording takes no more memory than a short one; a file that changed in
+// between is refused. What can be read only once is held, up to a limit.
+TEST(ReadReplay, AFileIsReadAgainAsItPlaysAndWhatIsHeldHasALimit) {
+  testing::Scratch dir;
+  const std::string game = "seed 1\ndown 40\ntick 30\nup 40\ntick 10\nstate\n";
+  const std::string file = (dir / "game.txt").string();
+  testing::spit(file, game);
+  auto loaded = loadReplay(file);
+  ASSERT_TRUE(std::holds_alternative<ReplayScript>(loaded)) << std::get<ReplayError>(loaded).message;
+  const ReplayScript& replay = std::get<ReplayScript>(loaded);
+  EXPECT_TRUE(replay.streamed());
+  EXPECT_TRUE(replay.steps.empty());
+  ASSERT_EQ(replay.seed, 1u);
+  std::ostringstream out;
+  Session s(testing::assets(), {.seed = replay.seed, .out = &out, .trace = false});
+  FrameLoop loop(s, &replay, second, 0);
+  for (std::uint64_t now = 0; loop.replaying(); now += frame) loop.runDue(now);
+  EXPECT_EQ(out.str(), headlessState(game));
+
+  testing::spit(file, game + "tick 5\n");
+  try {
+    FrameLoop changed(s, &replay, second, 0);
+    ADD_FAILURE() << "a changed file was played";
+  } catch (const FileError& e) {
+    EXPECT_EQ(std::string(e.what()), "cannot replay " + file + ": it changed after it was checked");
+  }
+
+  std::string endless;
+  for (int i = 0; i < 1'100'000; ++i) endless += "up 1\n";
+  auto tooLong = read(endless);
+  ASSERT_TRUE(std::holds_alternative<ReplayError>(tooLong));
+  EXPECT_EQ(std::get<ReplayError>(tooLong).message,
+            "zorbly: cannot replay a pipe: longer than 16 MB can hold when it is not a plain file; replay it from a file");
+}
+
 TEST(ReadReplay, ABadLineIsStatusTwoAndAFileThatCannotBeReadStatusOne) {
   auto bad = read("seed 1\ntick 3\njump 4\ntick 1\n");
   ASSERT_TRUE(std::holds_alternative<ReplayError>(bad));
@@ -122,49 +161,52 @@ TEST(ReadReplay, ABadLineIsStatusTwoAndAFileThatCannotBeReadStatusOne) {
             "zorbly: cannot read /nonexistent/zorbly/game.txt: No such file or directory");
 }
 
-// A string buffer that keeps what it held at its last flush.
-class FlushedBuffer : public std::stringbuf {
- public:
-  std::string atLastFlush;
-
- protected:
-  int sync() override {
-    atLastFlush = str();
-    return 0;
+// A recording's lines as they reach the file; with `failWith`, none does.
+struct Lines : LineSink {
+  std::string written;
+  int failWith = 0;
+  bool writeLine(std::string_view line) override {
+    if (failWith) return false;
+    written += line;
+    return true;
   }
+  int error() const override { return failWith; }
 };
 
 TEST(Recorder, WritesEachLineAsItHappensAndFramesOnceASecond) {
-  FlushedBuffer buffer;
-  std::ostream out(&buffer);
+  Lines buffer;
   std::ostringstream err;
-  Recorder r(out, err, "game.txt");
+  Recorder r(buffer, err, "game.txt");
   r.started(18446744073709551615ull);
-  EXPECT_EQ(buffer.atLastFlush, "seed 18446744073709551615\n");
+  EXPECT_EQ(buffer.written, "seed 18446744073709551615\n");
   r.applied({Command::Kind::tick, 2, {}});
-  EXPECT_EQ(buffer.atLastFlush, "seed 18446744073709551615\n") << "frames wait for the next line";
+  EXPECT_EQ(buffer.written, "seed 18446744073709551615\n") << "frames wait for the next line";
   r.applied({Command::Kind::down, 38, {}});
-  EXPECT_EQ(buffer.atLastFlush, "seed 18446744073709551615\ntick 2\ndown 38\n");
+  EXPECT_EQ(buffer.written, "seed 18446744073709551615\ntick 2\ndown 38\n");
   for (int i = 0; i < 100; ++i) r.applied({Command::Kind::tick, 1, {}});
-  EXPECT_EQ(buffer.atLastFlush, "seed 18446744073709551615\ntick 2\ndown 38\ntick 64\n");
+  EXPECT_EQ(buffer.written, "seed 18446744073709551615\ntick 2\ndown 38\ntick 64\n");
   GameState st;
   st.score = 12;
   r.finish(st, 0);
   r.finish(st, 0);
   std::string state;
   appendStateLine(state, st, 0);
-  EXPECT_EQ(buffer.atLastFlush, "seed 18446744073709551615\ntick 2\ndown 38\ntick 64\ntick 36\n# final state: " + state);
+  EXPECT_EQ(buffer.written, "seed 18446744073709551615\ntick 2\ndown 38\ntick 64\ntick 36\n# final state: " + state);
   EXPECT_EQ(err.str(), "");
 }
 
+// Once, with the reason, and the file's name as safe to print as any.
 TEST(Recorder, AFileThatCannotBeWrittenIsSaidOnceAndPlayGoesOn) {
-  std::ostringstream out, err;
-  out.setstate(std::ios::badbit);
-  Recorder r(out, err, "/full/disk.txt");
+  Lines full;
+  full.failWith = ENOSPC;
+  std::ostringstream err;
+  Recorder r(full, err, "/full/r\x1b]0;pwned\a.txt");
   r.started(1);
   r.applied({Command::Kind::down, 38, {}});
   r.finish(GameState{}, 1);
-  EXPECT_EQ(err.str(), "zorbly: cannot write the recording to /full/disk.txt; recording stopped\n");
+  EXPECT_EQ(err.str(),
+            "zorbly: cannot write the recording to /full/r\\x1b]0;pwned\\x07.txt: No space left on device; "
+            "recording stopped\n");
 }
 
 // Games played through the frame loop with the clock's seed and random keys
@@ -174,7 +216,8 @@ TEST(Recorder, ARecordedGamePlaysAgainHeadlessToTheSameEnd) {
   std::mt19937 dice(20240611);
   int gameOvers = 0;
   for (int game = 0; game < 12; ++game) {
-    std::ostringstream file, err;
+    Lines file;
+    std::ostringstream err;
     Recorder recorder(file, err, "game.txt");
     Session s(testing::assets(), {.seed = std::nullopt, .sink = &recorder});
     FrameLoop loop(s, nullptr, second, 0);
@@ -186,7 +229,7 @@ TEST(Recorder, ARecordedGamePlaysAgainHeadlessToTheSameEnd) {
     }
     recorder.finish(s.state(), s.interval());
     ASSERT_EQ(err.str(), "");
-    std::string recording = file.str();
+    std::string recording = file.written;
     recording.insert(recording.find('\n') + 1, "trace off\n");
     StringSource in(recording + "state\n");
     std::ostringstream replayed, replayErr;

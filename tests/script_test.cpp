@@ -95,16 +95,27 @@ std::string readAll(std::string_view bytes, std::vector<Command>* commands = nul
 
 TEST(ScriptReader, LinesCountedAndCheckedInOrder) {
   std::vector<Command> commands;
-  EXPECT_EQ(readAll("seed 3\r\n\n# a comment\ntick 2\r\ndown 38", &commands), "ok");
+  EXPECT_EQ(readAll("seed 3\r\n\n# a comment\ntick 2\r\ndown 38\n", &commands), "ok");
   ASSERT_EQ(commands.size(), 3u);
-  EXPECT_EQ(commands[2].number, 38u);  // the last line needs no line end
+  EXPECT_EQ(commands[2].number, 38u);
   EXPECT_EQ(readAll("tick\n\n\nseed 1\n"), "4: seed is allowed only as the first command");
   EXPECT_EQ(readAll("# seed comes first\nseed 1\ntick\n"), "ok");
   // A byte-order mark at the very start is skipped; anywhere else it is not.
   EXPECT_EQ(readAll("\xEF\xBB\xBFtick\n"), "ok");
-  EXPECT_EQ(readAll("tick\n\xEF\xBB\xBFtick\n"), "2: unknown command '\xEF\xBB\xBFtick'");
+  EXPECT_EQ(readAll("tick\n\xEF\xBB\xBFtick\n"), "2: unknown command '\\xef\\xbb\\xbftick'");
   // A NUL anywhere makes the line bad, so `shot a<NUL>b` cannot write `a`.
   EXPECT_EQ(readAll(std::string_view("tick\nshot a\0b.png\n", sizeof "tick\nshot a\0b.png\n" - 1)), "2: the line holds a NUL byte");
+}
+
+// A last line without its line end is what a full disk leaves of a
+// recording: "seed 18446" of "seed 18446744073709551615" is another game.
+TEST(ScriptReader, ALastLineWithoutItsLineEndIsCutOff) {
+  const std::string cut = "2: the line is cut off (the input ends before its line end)";
+  EXPECT_EQ(readAll("tick\nseed 18446"), cut);
+  EXPECT_EQ(readAll("tick\r\nstate\r"), cut);
+  EXPECT_EQ(readAll("tick\nnope"), cut);
+  // Nothing is lost with a blank line or a comment, and nothing at all is read.
+  for (const char* whole : {"tick\n", "tick\n  ", "tick\n# the end", "", "\xEF\xBB\xBF"}) EXPECT_EQ(readAll(whole), "ok");
 }
 
 // A line over the limit is bad, and is found so without reading the rest of

@@ -54,6 +54,14 @@ TEST(PlayerOptions, AReplayIsCheckedWholeBeforeAnyWindow) {
   EXPECT_EQ(endless.status, 2);
   EXPECT_EQ(endless.err, "zorbly: line 1: line too long (the limit is 4096 bytes)\n");
 
+  // One that can only be read once (a pipe) is held, up to a limit; a longer
+  // one is refused instead of taking memory without end.
+  const Result piped = run("sh -c " + inQuotes("yes \"up 1\" | head -n 4000000 | { " + withLittleMemory(300000) +
+                                               ZORBLY_EXE + " --replay /dev/stdin; }"));
+  EXPECT_EQ(piped.status, 1);
+  EXPECT_EQ(piped.err, "zorbly: cannot replay /dev/stdin: longer than 16 MB can hold when it is not a plain file; "
+                       "replay it from a file\n");
+
   // A good one goes on to the window; without a display that is as far as it gets.
   spit(dir / "good.txt", "seed 3\ndown 40\ntick 10\n");
   const Result good = zorbly("--scale 3 --replay '" + (dir / "good.txt").string() + "' --record '" +

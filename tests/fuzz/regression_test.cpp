@@ -52,7 +52,7 @@ TEST(FuzzInputs, TheCheckRunsScriptsWithinTheFrameBudgetOnly) {
   EXPECT_FALSE(checkScript("tick 20001\n").run);
   EXPECT_FALSE(checkScript("tick 10000\ntick 10001\nbad\n").run);
   EXPECT_TRUE(checkScript("tick 10000\nbad\ntick 1000000000\n").run);  // nothing read after a bad line
-  const auto ok = checkScript("trace off\ntick 20000\nstate");
+  const auto ok = checkScript("trace off\ntick 20000\nstate\n");
   EXPECT_TRUE(ok.run);
   EXPECT_EQ(ok.status, 0);
   EXPECT_EQ(ok.problem, "");

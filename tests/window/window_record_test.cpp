@@ -8,6 +8,10 @@
 #include <gtest/gtest.h>
 #include <sys/syscall.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <fstream>
 #include <sstream>
@@ -276,6 +280,62 @@ TEST_F(PlayerFiles, AReplayShotThatCannotBeWrittenEndsTheGameWithStatusOne) {
   const Outcome r = runZorbly({"--replay", script}, dir_, "shot", xvfb_.display());
   EXPECT_TRUE(r.status.exited && r.status.code == 1) << r.status.describe();
   EXPECT_EQ(r.err, "zorbly: cannot write /nonexistent/zorbly/field.png: No such file or directory\n");
+}
+
+// Starts zorbly in the background with `args` on the display; its standard
+// error goes to NAME-stderr.txt in `dir`, and `passFd` is its descriptor 3.
+bool startZorbly(ChildProcess& game, const std::vector<std::string>& args, const std::string& dir,
+                 const std::string& name, const std::string& display, int passFd = -1) {
+  SpawnOptions options;
+  options.argv = {ZORBLY_EXE};
+  options.argv.insert(options.argv.end(), args.begin(), args.end());
+  options.env = environmentWithout({"DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY"}, {"DISPLAY=" + display});
+  options.stderrPath = dir + "/" + name + "-stderr.txt";
+  options.passFd = passFd;
+  std::string error;
+  return game.spawn(options, error);
+}
+
+// One game at a time records to a file: a second one is refused before its
+// window opens, and the first one's recording stays whole and replays.
+TEST_F(PlayerFiles, ASecondGameRecordingToTheSameFileIsRefused) {
+  const std::string file = dir_ + "/shared.txt";
+  ChildProcess first;
+  ASSERT_TRUE(startZorbly(first, {"--seed", "22", "--record", file}, dir_, "first", xvfb_.display()));
+  ASSERT_TRUE(pollUntil([&] { return readFile(file) == "seed 22\n"; }, seconds(10))) << readFile(file);
+  const Outcome second = runZorbly({"--seed", "23", "--record", file}, dir_, "second", xvfb_.display());
+  EXPECT_TRUE(second.status.exited && second.status.code == 1) << second.status.describe();
+  EXPECT_EQ(second.err, "zorbly: cannot write " + file + ": another game is recording to it\n");
+  first.signal(SIGTERM);
+  const auto ended = first.waitExit(exitTimeout);
+  ASSERT_TRUE(ended && ended->ok()) << (ended ? ended->describe() : "still running");
+  const std::string recording = readFile(file);
+  EXPECT_EQ(recording.rfind("seed 22\n", 0), 0u) << recording;
+  EXPECT_EQ(headless(recording, "", dir_, "shared-replayed").status.code, 0);
+}
+
+// A pipe whose reader goes away stops the recording with one line, and the
+// game plays on: no death by SIGPIPE.
+TEST_F(PlayerFiles, ARecordingIntoAPipeWhoseReaderLeavesStopsAndPlayGoesOn) {
+  int ends[2];
+  ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);  // the game holds no reading end of its own
+  ChildProcess game;
+  const bool started = startZorbly(game, {"--seed", "5", "--record", "/dev/fd/3"}, dir_, "pipe", xvfb_.display(), ends[1]);
+  ::close(ends[1]);
+  ASSERT_TRUE(started);
+  char first[16] = {};
+  pollfd wait{ends[0], POLLIN, 0};
+  ASSERT_EQ(::poll(&wait, 1, 10000), 1);
+  EXPECT_EQ(std::string(first, static_cast<std::size_t>(::read(ends[0], first, 7))), "seed 5\n");
+  ::close(ends[0]);
+  const std::string said = "zorbly: cannot write the recording to /dev/fd/3: Broken pipe; recording stopped\n";
+  EXPECT_TRUE(pollUntil([&] { return readFile(dir_ + "/pipe-stderr.txt") == said; }, seconds(10)))
+      << readFile(dir_ + "/pipe-stderr.txt");
+  EXPECT_TRUE(game.running()) << "the game should play on";
+  game.signal(SIGTERM);
+  const auto ended = game.waitExit(exitTimeout);
+  EXPECT_TRUE(ended && ended->ok()) << (ended ? ended->describe() : "still running");
+  EXPECT_EQ(readFile(dir_ + "/pipe-stderr.txt"), said);
 }
 
 }  // namespace
