@@ -19,8 +19,9 @@ namespace {
 class KeptText : public std::streambuf {
  public:
   ~KeptText() override {
-    // std::cerr is flushed once more after static objects are gone.
+    // std::cerr and std::cout are flushed once more after static objects are gone.
     if (std::cerr.rdbuf() == this) std::cerr.rdbuf(nullptr);
+    if (std::cout.rdbuf() == this) std::cout.rdbuf(nullptr);
   }
   const std::string& text() const { return text_; }
 
@@ -87,10 +88,14 @@ void findStandardStreams(bool headless) {
     if (!err) toConsole(2, STD_ERROR_HANDLE);
     return;
   }
-  if (err || headless) return;
+  if (headless) return;
+  // Nobody sees what the program writes: it is kept and shown as it ends,
+  // standard error's and, when that leads nowhere too, standard output's
+  // (--help and --version from a shortcut).
   static KeptText text;
   kept = &text;
-  std::cerr.rdbuf(kept);
+  if (!err) std::cerr.rdbuf(kept);
+  if (!out) std::cout.rdbuf(kept);
 }
 
 int showKeptMessages(int status) {

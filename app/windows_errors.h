@@ -5,7 +5,9 @@
 // console; started any other way (Explorer, a shortcut), what it would have
 // written on standard error is kept and shown in a box as the program ends,
 // so that "unknown option", "cannot read FILE" and "cannot open a window"
-// are seen. The headless mode never shows a box: programs run it.
+// are seen; so is what it writes on standard output when that leads nowhere
+// either (--help, --version). The headless mode never shows a box: programs
+// run it.
 // Elsewhere both calls do nothing.
 
 namespace zorbly {

@@ -1,7 +1,6 @@
 #include "cli/program.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <iostream>
 
 #include "scene/fatal.h"
@@ -11,9 +10,12 @@ namespace zorbly {
 
 namespace {
 
-// Writes to standard output; false when it cannot be written (a full disk).
+// Writes to standard output (std::cout: on Windows it may be kept for a box);
+// false when it cannot be written (a full disk), with errno the reason.
 bool writeOut(const std::string& text) {
-  return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+  errno = 0;
+  std::cout << text << std::flush;
+  return static_cast<bool>(std::cout);
 }
 
 int badOption(const CommandLine& line, const std::string& reason) {
@@ -28,7 +30,7 @@ std::optional<int> readCommandLine(CommandLine& line, const std::vector<std::str
   const bool help = line.given("--help"), version = line.given("--version");
   if (!help && !version) return std::nullopt;
   if (writeOut(help ? line.help() : versionLine)) return exitOk;
-  std::cerr << "zorbly: cannot write standard output: " << reasonFor(errno) << '\n';
+  std::cerr << "zorbly: cannot write standard output: " << reasonFor(errno ? errno : EIO) << '\n';
   return exitFailed;
 }
 

@@ -78,4 +78,34 @@ TEST_F(WineMessages, TheHeadlessModeNeverShowsABox) {
   ASSERT_NO_FATAL_FAILURE(endsWithoutAWindow(2));
 }
 
+// --help and --version from a shortcut have nowhere to write either: what
+// they say is shown in a box, and the program ends with status 0.
+TEST_F(WineMessages, HelpAndVersionFromAShortcutAreShownInABox) {
+  for (const char* option : {"--version", "--help"}) {
+    ASSERT_NO_FATAL_FAILURE(run({option}, true));
+    const XConnection::Window box = x_.findClientWindow("Zorbly", seconds(30));
+    ASSERT_NE(box, 0UL) << option << ": no box named Zorbly; windows:\n" << x_.describeTopLevelWindows();
+    savePng(x_.captureRoot(), dir_ + "/" + std::string(option + 2) + ".png");
+    x_.focus(box);
+    ASSERT_TRUE(x_.tapKey(XK_Return, milliseconds(50)));
+    const auto status = program_.waitExit(seconds(10));
+    ASSERT_TRUE(status.has_value()) << option << ": still running 10 s after Return on the box";
+    EXPECT_TRUE(status->ok()) << option << ": " << status->describe();
+  }
+}
+
+// A recording is opened by its name in UTF-8, whatever the system's code
+// page, and a folder is said to be one, as on Linux.
+TEST_F(WineMessages, RecordingsTakeAnyNameAndAFolderIsSaidToBeOne) {
+  ASSERT_NO_FATAL_FAILURE(run({"--record", dir_}, false));
+  ASSERT_NO_FATAL_FAILURE(endsWithoutAWindow(1));
+  EXPECT_EQ(readFile(dir_ + "/stderr.txt"), "zorbly: cannot write " + dir_ + ": Is a directory\n");
+
+  const std::string name = dir_ + "/rec_\u00e9\u65e5\u672c\U0001F600.txt";
+  ASSERT_NO_FATAL_FAILURE(run({"--seed", "1", "--record", name}, false));
+  EXPECT_TRUE(pollUntil([&] { return readFile(name) == "seed 1\n"; }, seconds(30)))
+      << "no recording named " << name << "; stderr: " << readFile(dir_ + "/stderr.txt");
+  program_.kill();
+}
+
 }  // namespace
