@@ -58,10 +58,6 @@ std::string reasonOf(const std::error_code& ec) {
   return ec.category() == std::generic_category() ? reasonFor(ec.value()) : ec.message();
 }
 
-fs::path pathOf(const std::string& utf8) {
-  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
-}
-
 // True when a name in the path is longer than Linux takes (255 bytes): said
 // before the system is asked, since node says "No such file or directory".
 bool nameTooLong([[maybe_unused]] const std::string& path) {
@@ -209,6 +205,10 @@ void replace(const fs::path& from, const fs::path& to, std::error_code& ec) {
 }
 
 }  // namespace
+
+fs::path pathOf(std::string_view utf8) {
+  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
 
 FileSource::FileSource(const std::string& path) : owned_(true), name_(path) {
   std::error_code ec;

@@ -3,10 +3,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace zorbly {
+
+// A file name as the program takes it (UTF-8, on every system) as a path.
+std::filesystem::path pathOf(std::string_view utf8);
 
 // Where a script's bytes come from.
 class ByteSource {

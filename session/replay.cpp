@@ -8,10 +8,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path pathOf(const std::string& utf8) {
-  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
-}
-
 // Reads every command and checks it; keeps them in `script` when `hold`.
 std::optional<ReplayError> check(ByteSource& in, const std::string& name, bool hold, ReplayScript& script) {
   ScriptReader reader(in);
