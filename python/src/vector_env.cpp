@@ -1,0 +1,81 @@
+#include "vector_env.h"
+
+#include <cstring>
+
+namespace zorbly::python {
+
+VectorGames::VectorGames(const Assets& assets, int games, const PlayerOptions& options,
+                         int threads)
+    : seeds_(static_cast<std::size_t>(games)),
+      observationBytes_(static_cast<std::size_t>(observationSize(options.observation)) *
+                        (options.observation == Observation::state ? sizeof(float) : 1)),
+      observations_(observationBytes_ * seeds_.size()),
+      finalObservations_(observations_.size()),
+      rewards_(seeds_.size()),
+      scores_(seeds_.size()),
+      frames_(seeds_.size()),
+      terminated_(new bool[seeds_.size()]()),
+      truncated_(new bool[seeds_.size()]()),
+      autoreset_(new bool[seeds_.size()]()),
+      scratch_(new Framebuffer[static_cast<std::size_t>(threads)]),
+      workers_(threads) {
+  players_.reserve(seeds_.size());
+  for (int i = 0; i < games; ++i) players_.push_back(std::make_unique<Player>(assets, options));
+}
+
+template <typename Each>
+void VectorGames::forEachGame(Each each) {
+  const int n = size(), parts = workers_.parts();
+  auto work = [&](int part) {
+    const int first = static_cast<int>(static_cast<std::int64_t>(n) * part / parts);
+    const int last = static_cast<int>(static_cast<std::int64_t>(n) * (part + 1) / parts);
+    for (int i = first; i < last; ++i) each(i, part);
+  };
+  workers_.run(work);
+}
+
+void VectorGames::reset(std::uint64_t seed) {
+  forEachGame([&](int i, int part) {
+    seeds_[i] = seed + static_cast<std::uint64_t>(i);
+    players_[i]->reset(seeds_[i]);
+    rewards_[i] = 0;
+    terminated_[i] = truncated_[i] = autoreset_[i] = false;
+    finish(i, part);
+  });
+}
+
+void VectorGames::step(const std::int64_t* actions) {
+  forEachGame([&](int i, int part) {
+    stepGame(i, actions[i]);
+    finish(i, part);
+  });
+}
+
+void VectorGames::stepGame(int i, std::int64_t action) {
+  Player& player = *players_[i];
+  if (player.done()) {
+    std::memcpy(&finalObservations_[i * observationBytes_], &observations_[i * observationBytes_],
+                observationBytes_);
+    seeds_[i] += seeds_.size();
+    player.reset(seeds_[i]);
+    rewards_[i] = 0;
+    terminated_[i] = truncated_[i] = false;
+    autoreset_[i] = true;
+    return;
+  }
+  const Step result = player.step(static_cast<int>(action));
+  rewards_[i] = result.reward;
+  terminated_[i] = result.terminated;
+  truncated_[i] = result.truncated;
+  autoreset_[i] = false;
+}
+
+// The observation and what the info reports of game i after its step.
+void VectorGames::finish(int i, int part) {
+  const Player& player = *players_[i];
+  player.observe(scratch_[part], &observations_[i * observationBytes_]);
+  scores_[i] = player.game().state().score;
+  frames_[i] = player.frames();
+}
+
+}  // namespace zorbly::python
