@@ -3,7 +3,8 @@
 # development files, NumPy and pybind11 (python3-dev, python3-numpy,
 # pybind11-dev). The python3 first on PATH may be another interpreter without
 # Debian's packages, so the interpreter is named. The rest of the build never
-# needs any of it.
+# needs any of it; nor does the fuzzing build (its instrumentation cannot be
+# loaded into Python).
 #
 # Included before the core's libraries are defined: with the module on, they
 # are compiled position-independent so that they link into it.
@@ -12,7 +13,7 @@ if(NOT DEFINED Python_EXECUTABLE AND EXISTS /usr/bin/python3)
 endif()
 
 set(zorblyPythonFound OFF)
-if(zorblyNative AND NOT CMAKE_CROSSCOMPILING AND DEFINED Python_EXECUTABLE)
+if(zorblyNative AND NOT CMAKE_CROSSCOMPILING AND NOT ZORBLY_FUZZ AND DEFINED Python_EXECUTABLE)
   find_package(Python 3 QUIET COMPONENTS Interpreter Development.Module NumPy)
   if(Python_FOUND)
     find_package(pybind11 2.6 CONFIG QUIET)
