@@ -144,13 +144,15 @@ struct VectorBinding {
 
 void bindPlayers(py::module_& m) {
   m.attr("ACTION_COUNT") = actionCount;
-  py::list names, low, high;
+  py::list names, scale, low, high;
   for (const StateEntry& e : stateLayout) {
     names.append(std::string(e.name));
+    scale.append(e.scale);
     low.append(e.low);
     high.append(e.high);
   }
   m.attr("STATE_NAMES") = py::tuple(names);
+  m.attr("STATE_SCALE") = py::tuple(scale);
   m.attr("STATE_LOW") = py::tuple(low);
   m.attr("STATE_HIGH") = py::tuple(high);
 

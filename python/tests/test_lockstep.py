@@ -3,10 +3,13 @@ give the same lines, one by one, and the same pictures, byte for byte."""
 
 import json
 import random
+import sys
+from pathlib import Path
 
 import zorbly
 from conftest import read_png, run_headless
 
+EXAMPLES = Path(__file__).resolve().parent.parent / "examples"
 KEYS = [zorbly.KEY_UP, zorbly.KEY_DOWN, zorbly.KEY_Z]
 
 
@@ -105,3 +108,26 @@ def test_the_picture_is_the_field_the_shot_writes(tmp_path):
     kept = picture.copy()
     del game
     assert (picture == kept).all()
+
+
+def test_a_whole_game_to_the_ending_and_keys_after_it(tmp_path):
+    """The hand-written example plays to the ending with its recording on; the
+    recording, keys and frames after the ending, and a state line then, give
+    the headless program's lines."""
+    sys.path.insert(0, str(EXAMPLES))
+    try:
+        import hand_agent
+    finally:
+        sys.path.remove(str(EXAMPLES))
+    game = zorbly.Game(2, record=True)
+    while not game.ended:
+        hand_agent.press(game, *hand_agent.choose(game))
+        game.tick(hand_agent.STEP)
+    assert not game.over and game.score == 100
+    game.key_down(zorbly.KEY_Z)
+    game.key_down(zorbly.KEY_UP)
+    game.tick(50)
+    script = game.recording + "down 90\ndown 38\ntick 50\ntrace off\nstate\n"
+    assert script.startswith("seed 2\n")
+    assert run_headless(script, 99)[-1] == str(game.state)
+    assert game.state.interval == 0 and game.state.jikiDY == -3

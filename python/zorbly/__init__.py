@@ -7,7 +7,7 @@ thousands of games stepped at once in C++. See docs/python.md.
     envs = zorbly.VectorEnv(256)        # many games, stepped without the GIL
 """
 
-from ._core import Game, State, ACTION_COUNT, STATE_NAMES, STATE_LOW, STATE_HIGH
+from ._core import Game, State, ACTION_COUNT, STATE_NAMES, STATE_SCALE, STATE_LOW, STATE_HIGH
 from . import spaces
 from .env import Env, ACTION_MEANINGS
 from .vector_env import VectorEnv
@@ -19,6 +19,6 @@ KEY_Z = 90
 
 __all__ = [
     "Game", "State", "Env", "VectorEnv", "spaces",
-    "ACTION_COUNT", "ACTION_MEANINGS", "STATE_NAMES", "STATE_LOW", "STATE_HIGH",
+    "ACTION_COUNT", "ACTION_MEANINGS", "STATE_NAMES", "STATE_SCALE", "STATE_LOW", "STATE_HIGH",
     "KEY_UP", "KEY_DOWN", "KEY_Z",
 ]
