@@ -115,11 +115,13 @@ struct VectorBinding {
     games.step(actions.data());
   }
 
-  // Copies the actions in, checked: a 1-D array of n integers, each an action.
+  // Copies the actions in, checked: n integers (an array, or what NumPy
+  // makes one of), each an action. A copy, so that nothing can change them
+  // while the games step without the GIL.
   void readActions(py::handle given) {
-    if (!py::isinstance<py::array>(given))
-      throw py::type_error("actions must be a NumPy array of integers");
-    auto array = py::reinterpret_borrow<py::array>(given);
+    py::object object = py::reinterpret_borrow<py::object>(given);
+    if (!py::isinstance<py::array>(object)) object = py::module_::import("numpy").attr("asarray")(given);
+    auto array = py::reinterpret_borrow<py::array>(object);
     const char kind = array.dtype().kind();
     if (kind != 'i' && kind != 'u')
       throw py::type_error("actions must be integers, not " +
