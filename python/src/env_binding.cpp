@@ -100,10 +100,23 @@ struct VectorBinding {
     return lock;
   }
 
-  void reset(std::uint64_t seed) {
+  // `seed`: one number, game i then gets seed + i; or a sequence of n seeds.
+  void reset(py::handle seed) {
     auto lock = claim();
+    std::vector<std::uint64_t> seeds(static_cast<std::size_t>(games.size()));
+    if (PyIndex_Check(seed.ptr())) {
+      const std::uint64_t first = wholeNumber(seed, "seed", 0, UINT64_MAX);
+      for (std::size_t i = 0; i < seeds.size(); ++i) seeds[i] = first + i;
+    } else {
+      if (!py::isinstance<py::sequence>(seed) || py::len(seed) != seeds.size())
+        throw py::type_error("seed must be a whole number or a sequence of " +
+                             std::to_string(seeds.size()) + " of them");
+      auto each = py::reinterpret_borrow<py::sequence>(seed);
+      for (std::size_t i = 0; i < seeds.size(); ++i)
+        seeds[i] = wholeNumber(each[i], "seed", 0, UINT64_MAX);
+    }
     py::gil_scoped_release free;
-    games.reset(seed);
+    games.reset(seeds.data());
     started = true;
   }
 
@@ -196,9 +209,7 @@ void bindPlayers(py::module_& m) {
            }),
            py::arg("n"), py::arg("obs"), py::arg("frame_skip"), py::arg("sticky_keys"),
            py::arg("max_frames"), py::arg("threads"))
-      .def("reset", [](VectorBinding& v, py::handle seed) {
-        v.reset(wholeNumber(seed, "seed", 0, UINT64_MAX));
-      })
+      .def("reset", &VectorBinding::reset)
       .def("step", &VectorBinding::step)
       .def_property_readonly("threads", [](VectorBinding& v) { return v.games.threads(); })
       // The arrays the games write into, each a read-only view made once by zorbly.VectorEnv.

@@ -34,9 +34,9 @@ void VectorGames::forEachGame(Each each) {
   workers_.run(work);
 }
 
-void VectorGames::reset(std::uint64_t seed) {
+void VectorGames::reset(const std::uint64_t* seeds) {
   forEachGame([&](int i, int part) {
-    seeds_[i] = seed + static_cast<std::uint64_t>(i);
+    seeds_[i] = seeds[i];
     players_[i]->reset(seeds_[i]);
     rewards_[i] = 0;
     terminated_[i] = truncated_[i] = autoreset_[i] = false;

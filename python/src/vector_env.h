@@ -27,9 +27,9 @@ class VectorGames {
   // Bytes of one observation.
   std::size_t observationBytes() const { return observationBytes_; }
 
-  // New games for all: game i gets seed + i, and each of its later games
+  // New games for all: game i gets seeds[i], and each of its later games
   // the seed of the one before plus the number of games.
-  void reset(std::uint64_t seed);
+  void reset(const std::uint64_t* seeds);
 
   // One step of every game; actions[i] is game i's, 0 .. actionCount-1
   // (checked by the caller).

@@ -40,7 +40,10 @@ class VectorEnv:
 
     def reset(self, seed=None, options=None):
         """New games for all: game i gets seed + i (a fresh seed without one),
-        and each later game of it the seed before plus n. Returns (obs, info)."""
+        or seed[i] when seed is a sequence of n seeds; each later game of it
+        the seed before plus n. Returns (obs, info)."""
+        if isinstance(seed, np.ndarray):
+            seed = seed.tolist()
         self._games.reset(fresh_seed() if seed is None else seed)
         return self._arrays["obs"], self._info()
 
