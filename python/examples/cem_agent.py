@@ -5,10 +5,10 @@ linear policy over the state vector.
 The policy always fires (a press while the shot flies is lost anyway) and
 moves the way that scores best in features @ W: stay, up or down. The
 features are the state vector and a few things read off it (where each bird
-and each enemy shot is against the ship). Each
-round draws POPULATION policies from a normal distribution, plays each on
-GAMES games at once in one zorbly.VectorEnv, and moves the distribution to
-the ELITE best. At the end the mean policy plays 100 games it has not seen.
+and each enemy shot is against the ship). Each round draws POPULATION
+policies from a normal distribution, plays each on the same GAMES games, all
+at once in one zorbly.VectorEnv, and moves the distribution to the ELITE
+best. At the end the mean policy plays 100 games it has not seen.
 
     /usr/bin/python3 python/examples/cem_agent.py [ROUNDS]
 """
