@@ -1,16 +1,27 @@
 #include "vector_env.h"
 
 #include <cstring>
+#include <new>
 
 namespace zorbly::python {
+
+namespace {
+
+std::uint8_t* zeroed(std::size_t bytes) {
+  auto* block = static_cast<std::uint8_t*>(std::calloc(bytes, 1));
+  if (!block) throw std::bad_alloc();
+  return block;
+}
+
+}  // namespace
 
 VectorGames::VectorGames(const Assets& assets, int games, const PlayerOptions& options,
                          int threads)
     : seeds_(static_cast<std::size_t>(games)),
       observationBytes_(static_cast<std::size_t>(observationSize(options.observation)) *
                         (options.observation == Observation::state ? sizeof(float) : 1)),
-      observations_(observationBytes_ * seeds_.size()),
-      finalObservations_(observations_.size()),
+      observations_(zeroed(observationBytes_ * seeds_.size())),
+      finalObservations_(zeroed(observationBytes_ * seeds_.size())),
       rewards_(seeds_.size()),
       scores_(seeds_.size()),
       frames_(seeds_.size()),

@@ -10,6 +10,7 @@
 // observation the game ended on in finalObservations().
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -35,8 +36,8 @@ class VectorGames {
   // (checked by the caller).
   void step(const std::int64_t* actions);
 
-  std::uint8_t* observations() { return observations_.data(); }
-  std::uint8_t* finalObservations() { return finalObservations_.data(); }
+  std::uint8_t* observations() { return observations_.get(); }
+  std::uint8_t* finalObservations() { return finalObservations_.get(); }
   double* rewards() { return rewards_.data(); }
   double* scores() { return scores_.data(); }
   std::uint64_t* frames() { return frames_.data(); }
@@ -54,7 +55,13 @@ class VectorGames {
   std::vector<std::unique_ptr<Player>> players_;
   std::vector<std::uint64_t> seeds_;
   std::size_t observationBytes_;
-  std::vector<std::uint8_t> observations_, finalObservations_;
+  // Zeroed by calloc: a large block comes straight from the system, and its
+  // pages take no memory until written (the final observations of games
+  // that never end, many of the pictures' bytes).
+  struct Free {
+    void operator()(void* p) const { std::free(p); }
+  };
+  std::unique_ptr<std::uint8_t[], Free> observations_, finalObservations_;
   std::vector<double> rewards_, scores_;
   std::vector<std::uint64_t> frames_;
   std::unique_ptr<bool[]> terminated_, truncated_, autoreset_;

@@ -72,8 +72,9 @@ class Box(Space):
         if shape is None:
             shape = np.broadcast(np.asarray(low), np.asarray(high)).shape
         super().__init__(shape, dtype, seed)
-        self.low = np.broadcast_to(np.asarray(low, dtype=self.dtype), self.shape).copy()
-        self.high = np.broadcast_to(np.asarray(high, dtype=self.dtype), self.shape).copy()
+        # Read-only views: the bounds of a batch of pictures take no memory.
+        self.low = np.broadcast_to(np.asarray(low, dtype=self.dtype), self.shape)
+        self.high = np.broadcast_to(np.asarray(high, dtype=self.dtype), self.shape)
 
     def sample(self):
         if self.dtype.kind in "iu":
