@@ -36,29 +36,23 @@ VectorGames::VectorGames(const Assets& assets, int games, const PlayerOptions& o
 
 template <typename Each>
 void VectorGames::forEachGame(Each each) {
-  const int n = size(), parts = workers_.parts();
-  auto work = [&](int part) {
-    const int first = static_cast<int>(static_cast<std::int64_t>(n) * part / parts);
-    const int last = static_cast<int>(static_cast<std::int64_t>(n) * (part + 1) / parts);
-    for (int i = first; i < last; ++i) each(i, part);
-  };
-  workers_.run(work);
+  workers_.run(size(), each);
 }
 
 void VectorGames::reset(const std::uint64_t* seeds) {
-  forEachGame([&](int i, int part) {
+  forEachGame([&](int i, int thread) {
     seeds_[i] = seeds[i];
     players_[i]->reset(seeds_[i]);
     rewards_[i] = 0;
     terminated_[i] = truncated_[i] = autoreset_[i] = false;
-    finish(i, part);
+    finish(i, thread);
   });
 }
 
 void VectorGames::step(const std::int64_t* actions) {
-  forEachGame([&](int i, int part) {
+  forEachGame([&](int i, int thread) {
     stepGame(i, actions[i]);
-    finish(i, part);
+    finish(i, thread);
   });
 }
 
@@ -82,9 +76,9 @@ void VectorGames::stepGame(int i, std::int64_t action) {
 }
 
 // The observation and what the info reports of game i after its step.
-void VectorGames::finish(int i, int part) {
+void VectorGames::finish(int i, int thread) {
   const Player& player = *players_[i];
-  player.observe(scratch_[part], &observations_[i * observationBytes_]);
+  player.observe(scratch_[thread], &observations_[i * observationBytes_]);
   scores_[i] = player.game().state().score;
   frames_[i] = player.frames();
 }

@@ -24,7 +24,7 @@ class VectorGames {
   VectorGames(const Assets& assets, int games, const PlayerOptions& options, int threads);
 
   int size() const { return static_cast<int>(players_.size()); }
-  int threads() const { return workers_.parts(); }
+  int threads() const { return workers_.threads(); }
   // Bytes of one observation.
   std::size_t observationBytes() const { return observationBytes_; }
 
@@ -50,7 +50,7 @@ class VectorGames {
   template <typename Each>
   void forEachGame(Each each);
   void stepGame(int i, std::int64_t action);
-  void finish(int i, int part);
+  void finish(int i, int thread);
 
   std::vector<std::unique_ptr<Player>> players_;
   std::vector<std::uint64_t> seeds_;
