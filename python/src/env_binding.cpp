@@ -186,7 +186,7 @@ void bindPlayers(py::module_& m) {
              const int a = actionArgument(action);
              Player& player = e.started();
              if (player.done())
-               throw std::logic_error("the game is over: call reset() before the next step()");
+               throw std::logic_error("this game is done (terminated or truncated): call reset() before the next step()");
              const Step s = player.step(a);
              return py::make_tuple(s.reward, s.terminated, s.truncated);
            })
