@@ -12,7 +12,8 @@
 # repeated: the benchmarks five times (the table shows the median and the
 # spread), the start-up seven times (the median).
 #
-# Then the browser build's own table (scripts/measure-web.sh).
+# Then the browser build's own table (scripts/measure-web.sh), and the Python
+# module's (python/benchmark.py) when the build has it.
 #
 # Environment: BUILD_DIR (default build), REPETITIONS (default 5).
 set -euo pipefail
@@ -238,3 +239,11 @@ grep -h "frames in" "$tmp/step.txt" | sed 's/^/timedemo: /'
 # headless Chromium, and stepping under node (scripts/measure-web.sh).
 echo
 scripts/measure-web.sh
+
+# ------------------------------------------------------- the Python module
+# Its own table, when the build has the module (python/benchmark.py).
+if grep -q '^ZORBLY_PYTHON:BOOL=ON' "$build/CMakeCache.txt"; then
+  echo
+  cmake --build "$build" -j "$(nproc)" --target zorbly_python >/dev/null
+  /usr/bin/python3 python/benchmark.py "$build"
+fi

@@ -32,6 +32,14 @@ class SceneServices : public Services {
   // Without a box, the message box counts as dismissed at once.
   SceneServices(Scene& scene, Random& random, MessageBox* box)
       : scene_(scene), random_(random), box_(box) {}
+  // `other` as it stands (its timer, whether the program has ended, its
+  // box), carried out on `scene` and `random`: the copies of its own that a
+  // copied Session holds. A plain copy would still work on the original's.
+  SceneServices(const SceneServices& other, Scene& scene, Random& random)
+      : scene_(scene), random_(random), box_(other.box_), interval_(other.interval_),
+        ended_(other.ended_) {}
+  SceneServices(const SceneServices&) = delete;
+  SceneServices& operator=(const SceneServices&) = delete;
 
   void move(Sprite s, float left, double top) override { scene_.move(spriteId(s), left, top); }
   void assignPicture(Sprite to, Sprite from) override {

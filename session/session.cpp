@@ -24,6 +24,15 @@ Session::Session(const Assets& assets, const SessionOptions& options)
   if (trace_) buffer_.reserve(2 * outputChunk);
 }
 
+Session::Session(const Session& other, std::ostream* out, CommandSink* sink)
+    : out_(out), random_(other.random_), scene_(other.scene_),
+      services_(other.services_, scene_, random_), tracer_(services_, buffer_),
+      state_(other.state_), sink_(sink), writeShot_(other.writeShot_),
+      traceable_(other.traceable_ && out_), trace_(other.trace_ && out_),
+      started_(other.started_) {
+  if (traceable_) buffer_.reserve(2 * outputChunk);
+}
+
 void Session::start() {
   if (started_) return;
   started_ = true;

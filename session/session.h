@@ -49,6 +49,17 @@ class Session {
  public:
   explicit Session(const Assets& assets, const SessionOptions& options = {});
 
+  // A copy of the whole game as it stands, the random source included, so
+  // that a player can look ahead: the same commands then give both the same
+  // lines and the same pictures. The copy writes to `out` (none: nothing)
+  // and tells `sink` (none: nobody); lines the original has not flushed yet
+  // stay with it. Its trace is on where the original's is and `out` is given.
+  Session(const Session& other, std::ostream* out, CommandSink* sink);
+  // A plain copy would leave the copy's services and trace working on the
+  // original's scene, random source and buffer.
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
   // Runs the start-up handler; the game starts only once.
   void start();
 

@@ -9,6 +9,7 @@
 
 #include "session/script_runner.h"
 #include "testkit/fixture.h"
+#include "testkit/stepped_game.h"
 #include "support/run_program.h"
 
 namespace zorbly {
@@ -182,6 +183,35 @@ TEST(Session, TakesTheSeedBeforeTheStartAndPlaysTheSameWithNoOutput) {
   EXPECT_EQ(out.str(), want.substr(want.find("{\"op\":\"state\"")));
   EXPECT_EQ(silent.state(), written.state());
   EXPECT_EQ(silent.picture(), written.picture());
+}
+
+// A copy of a game in progress, random source included, plays on exactly as
+// the original does and writes to an output of its own; playing the copy
+// leaves the original as it was.
+TEST(Session, ACopyPlaysOnAsTheOriginalWithOutputOfItsOwn) {
+  auto play = [](Session& game, testing::RandomKeys& keys, int frames) {
+    for (int i = 0; i < frames && game.running(); ++i) {
+      if (auto key = keys.next()) game.apply(*key);
+      game.apply({Command::Kind::tick, 1, {}});
+    }
+    game.flush();
+  };
+  std::ostringstream out, copyOut;
+  Session original(testing::assets(), {.seed = 3, .out = &out});
+  testing::RandomKeys keys(9);
+  play(original, keys, 100);
+  ASSERT_TRUE(original.running());
+  out.str("");
+
+  Session copy(original, &copyOut, nullptr);
+  testing::RandomKeys copyKeys = keys;
+  play(copy, copyKeys, 5000);
+  play(original, keys, 5000);
+  EXPECT_EQ(copyOut.str(), out.str());
+  EXPECT_NE(out.str().find("\"op\":\"rnd\""), std::string::npos);
+  EXPECT_EQ(copy.state(), original.state());
+  EXPECT_EQ(copy.running(), original.running());
+  EXPECT_EQ(copy.picture(), original.picture());
 }
 
 }  // namespace
