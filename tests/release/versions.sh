@@ -72,7 +72,7 @@ if [ -n "$release" ]; then
   mkdir "$tmp/web" "$tmp/win"
   quietly unzip -q "$web" -d "$tmp/web" || differs "$web: unzip failed"
   grep -q "\"version\": \"$v\"" "$tmp/web/manifest.webmanifest" || differs "manifest.webmanifest: not version $v"
-  grep -q "zorbly-$v\"" "$tmp/web/service-worker.js" || differs "service-worker.js: its cache is not zorbly-$v"
+  grep -q "'zorbly-$v-" "$tmp/web/service-worker.js" || differs "service-worker.js: its cache is not zorbly-$v"
 
   quietly unzip -q "$win" -d "$tmp/win" || differs "$win: unzip failed"
   [ -d "$tmp/win/zorbly-$v" ] || differs "$win: no folder zorbly-$v"
