@@ -18,6 +18,8 @@
 # bytes wherever and whenever it is built (scripts/check-reproducible.sh).
 # The work tree must be as committed (ZORBLY_RELEASE_DIRTY=1 builds it anyway,
 # for trying things: its files then are not the tarball's).
+# ZORBLY_RELEASE_KEEP_BUILDS=1 keeps the build folders of the last time and
+# builds in them again, which takes less time (scripts/test-release.sh).
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -37,7 +39,8 @@ export SOURCE_DATE_EPOCH
 export CXXFLAGS="-ffile-prefix-map=$root=."
 unset CFLAGS LDFLAGS CPPFLAGS
 out=dist/release
-rm -rf build-release build-release-web build-release-windows "$out"
+[ "${ZORBLY_RELEASE_KEEP_BUILDS:-}" = 1 ] || rm -rf build-release build-release-web build-release-windows
+rm -rf "$out"
 mkdir -p "$out"
 
 # Linux: Debian's hardening flags (dpkg-buildflags), without debugging information.
