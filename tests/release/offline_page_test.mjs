@@ -4,6 +4,8 @@
 // stopped and the browser offline, a reload, and the game starts from what
 // service-worker.js kept: after a key and a few frames the canvas equals the
 // native zorbly-headless's shot of the same game (ZORBLY_NATIVE_HEADLESS).
+// Chromium must find it installable and its manifest without errors (it
+// does so without a worker too: playing offline is what tests the worker).
 // A screenshot of the offline page goes to ZORBLY_SHOTS.
 
 import { test } from 'node:test';
@@ -39,6 +41,17 @@ test('after one visit the page starts and plays with the server gone and the bro
       const cache = await caches.open(names[0]);
       return { names, files: (await cache.keys()).map((r) => new URL(r.url).pathname.slice(1)).sort() };
     });
+    // Chromium would offer to install it (manifest, icons, worker). A test's
+    // browser context is an incognito one, which Chromium names as the one
+    // reason it would not: that is the browser's, not the page's.
+    const cdp = await context.newCDPSession(page);
+    const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+    assert.deepEqual(installabilityErrors.filter((e) => e.errorId !== 'in-incognito'), [],
+      'Chromium finds the page installable');
+    const { url: manifestUrl, errors: manifestErrors } = await cdp.send('Page.getAppManifest');
+    assert.ok(manifestUrl.endsWith('/manifest.webmanifest'), manifestUrl);
+    assert.deepEqual(manifestErrors, []);
+    await cdp.detach();
     assert.equal(kept.names.length, 1, `one cache: ${kept.names}`);
     assert.deepEqual(kept.files, ['favicon.png', 'icon-192.png', 'icon-512.png', 'index.html', 'manifest.webmanifest',
       'page.js', 'zorbly.js', 'zorbly.wasm']);
