@@ -24,7 +24,7 @@ work=${ZORBLY_REPRODUCIBLE_DIR:-$(mktemp -d)}
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 first="$work/one/zorbly"
-second="$work/two/a longer path/zorbly-again"
+second="$work/two/a-longer-path/zorbly-again"
 for clone in "$first" "$second"; do
   rm -rf "$clone"
   mkdir -p "$(dirname "$clone")"

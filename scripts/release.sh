@@ -33,6 +33,10 @@ if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
   say "the work tree has changes that are not committed: this is not a release"
 fi
 
+# The compilers take the folder's path in a flag (below), which CMake splits
+# at spaces.
+case "$root" in *[[:space:]]*) fail "the path of this folder has a space in it ($root): a release is built from one without" ;; esac
+
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
 export SOURCE_DATE_EPOCH
 # The same flags for every build, the folder's own path mapped to ".".
