@@ -25,6 +25,8 @@ cd "$(dirname "$0")/.."
 . scripts/lib.sh
 root=$PWD
 started=$(date +%s)
+# Files made with the usual modes, whatever the caller's umask.
+umask 022
 
 scripts/install-deps.sh release
 git rev-parse --verify -q HEAD >/dev/null 2>&1 || fail "not a git work tree with a commit: a release is made from one"
@@ -74,6 +76,7 @@ for f in index.html page.js zorbly.js zorbly.wasm favicon.png manifest.webmanife
          service-worker.js; do
   cp "dist/web/$f" "$web/$f"
 done
+chmod -R u=rw,go=r "$web"/*  # whatever the umask (the linker makes zorbly.wasm executable)
 find "$web" -exec touch -d "@$SOURCE_DATE_EPOCH" {} +
 (cd "$web" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | TZ=UTC zip -q -X -D -9 "$root/$out/zorbly-$version-web.zip" -@) ||
   fail "zip failed"
