@@ -48,6 +48,7 @@ for f in $page zorbly-headless.js zorbly-headless.wasm; do
 done
 # The worker's cache is named after the page's files: other files, another
 # cache, which replaces the old one in the browsers that kept it.
+# shellcheck disable=SC2086 # the files are separate words
 content=$(cd "$dist" && cat $page | sha256sum | cut -c 1-16)
 sed "s/__CONTENT__/$content/" "$site/service-worker.js" >"$dist/service-worker.js"
 say "the page is in $dist/ (scripts/serve-web.sh serves it)"

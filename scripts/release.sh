@@ -86,4 +86,5 @@ git archive --format=tar --prefix="zorbly-$version/" HEAD | gzip -9n >"$out/zorb
 
 (cd "$out" && LC_ALL=C sha256sum zorbly* >SHA256SUMS)
 say "in $out/, made in $(($(date +%s) - started)) s:"
+# shellcheck disable=SC2012 # names of our own making
 (cd "$out" && LC_ALL=C ls -l zorbly* SHA256SUMS | awk '{ printf "  %-34s %9d bytes\n", $9, $5 }') >&2

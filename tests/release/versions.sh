@@ -14,7 +14,7 @@ set -eu
 cd "$(dirname "$0")/../.."
 . scripts/lib.sh
 
-[ $# -ge 1 ] && [ $# -le 2 ] || { say "usage: tests/release/versions.sh BUILD [RELEASE]"; exit 2; }
+if [ $# -lt 1 ] || [ $# -gt 2 ]; then say "usage: tests/release/versions.sh BUILD [RELEASE]"; exit 2; fi
 build=$1
 release=${2:-}
 bad=0
