@@ -1,5 +1,5 @@
 #!/bin/sh
-# Tests a release (about 2.5 minutes the first time, when it builds the
+# Tests a release (under 2 minutes the first time, when it builds the
 # release in build-release*/; some 15 s when those builds are up to date):
 #
 #   1. makes it (scripts/release.sh -> dist/release/), keeping its build
