@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "zorbly_version.h"
 
 namespace zorbly {
 
-inline constexpr const char* versionLine = "Zorbly 1.00\n";
+inline constexpr const char* versionLine = "Zorbly " ZORBLY_VERSION "\n";
 
 // Parses the arguments and carries out --help and --version. Returns the
 // exit status when the program is done (help shown, a bad option), or

@@ -3,6 +3,8 @@
 # site in dist/web/:
 #
 #   index.html, page.js, zorbly.js, zorbly.wasm, favicon.png   the page
+#   manifest.webmanifest, icon-192.png, icon-512.png,
+#   service-worker.js                                          installing it, playing offline
 #   zorbly-headless.js, zorbly-headless.wasm                   the headless program for node
 #
 #   scripts/build-web.sh          # then scripts/serve-web.sh, and open the address it prints
@@ -40,7 +42,13 @@ cmake --build "$build" -j "$(nproc)" --target zorbly-page zorbly-headless
 rm -rf "$dist"
 mkdir -p "$dist"
 site="$build/web/site"
-for f in index.html page.js favicon.png zorbly.js zorbly.wasm zorbly-headless.js zorbly-headless.wasm; do
+page="index.html page.js favicon.png zorbly.js zorbly.wasm manifest.webmanifest icon-192.png icon-512.png"
+for f in $page zorbly-headless.js zorbly-headless.wasm; do
   cp "$site/$f" "$dist/$f"
 done
+# The worker's cache is named after the page's files: other files, another
+# cache, which replaces the old one in the browsers that kept it.
+# shellcheck disable=SC2086 # the files are separate words
+content=$(cd "$dist" && cat $page | sha256sum | cut -c 1-16)
+sed "s/__CONTENT__/$content/" "$site/service-worker.js" >"$dist/service-worker.js"
 say "the page is in $dist/ (scripts/serve-web.sh serves it)"

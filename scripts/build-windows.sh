@@ -45,7 +45,8 @@ mkdir -p dist/windows
 cp "$exe" dist/windows/zorbly.exe
 
 # The zip. Text files with CR LF line ends, for Notepad; the same bytes for
-# the same files (times of the last commit, no extra fields, a fixed order).
+# the same files (times of the last commit, fixed modes, no extra fields, a
+# fixed order).
 for f in "$ZORBLY_SDL2_WINDOWS/share/licenses/SDL2/LICENSE.txt" /usr/share/doc/libcli11-dev/copyright \
          /usr/share/doc/mingw-w64-x86-64-dev/copyright; do
   [ -f "$f" ] || fail "no $f: its licence must go with the program"
@@ -62,6 +63,7 @@ crlf "$ZORBLY_SDL2_WINDOWS/share/licenses/SDL2/LICENSE.txt" "$stage/$top/licence
 crlf /usr/share/doc/libcli11-dev/copyright "$stage/$top/licences/CLI11.txt"
 crlf /usr/share/doc/mingw-w64-x86-64-dev/copyright "$stage/$top/licences/mingw-w64.txt"
 stamp=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
+chmod -R u=rwX,go=rX "$stage/$top"  # whatever the umask: 755 for the exe and folders, 644 for the rest
 find "$stage/$top" -exec touch -d "@$stamp" {} +
 zip="$root/dist/zorbly-$version-windows-x64.zip"
 rm -f "$zip"

@@ -8,7 +8,12 @@
 #   scripts/install-deps.sh web        the browser build and its tests (scripts/web-tools.sh)
 #   scripts/install-deps.sh windows    the Windows build and its tests (scripts/deps-windows.sh)
 #   scripts/install-deps.sh sources    Debian source packages (scripts/debian-source.sh)
-#   scripts/install-deps.sh all        all of the above (scripts/test.sh)
+#   scripts/install-deps.sh release    making and checking a release (scripts/release.sh),
+#                                      and the game; the web and windows purposes too
+#   scripts/install-deps.sh reproducible
+#                                      diffoscope, which shows how two releases differ
+#                                      (scripts/check-reproducible.sh)
+#   scripts/install-deps.sh all        all of the above but reproducible (scripts/test.sh)
 #
 # Every list of packages the scripts install is here. apt-get update runs
 # first, with sudo when not root; its output and apt-get install's are shown
@@ -55,7 +60,16 @@ windows="g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake make
   xvfb icoutils googletest libstb-dev libcli11-dev zip $sources
   g++ pkg-config libgtest-dev libx11-dev libxtst-dev openbox"
 
-usage="usage: scripts/install-deps.sh game|tests|fuzz|web|windows|sources|all ..."
+# A release: the package's tools (dpkg-deb and dpkg-shlibdeps in dpkg-dev,
+# strip in binutils), its checkers (lintian, appstreamcli, desktop-file-validate),
+# man for reading the man pages (man -l), zip and unzip, and git for the
+# source tarball. The web and Windows builds install what they need themselves.
+release="$game dpkg-dev binutils lintian appstream desktop-file-utils man-db zip unzip git"
+
+# diffoscope (its minimal form: the comparators it needs here are built in).
+reproducible="diffoscope-minimal"
+
+usage="usage: scripts/install-deps.sh game|tests|fuzz|web|windows|sources|release|reproducible|all ..."
 [ $# -gt 0 ] || { say "$usage"; exit 2; }
 packages=""
 for purpose in "$@"; do
@@ -66,7 +80,9 @@ for purpose in "$@"; do
     web) packages="$packages $web" ;;
     windows) packages="$packages $windows" ;;
     sources) packages="$packages $sources" ;;
-    all) packages="$packages $tests $fuzz $web $windows" ;;
+    release) packages="$packages $release $web $windows" ;;
+    reproducible) packages="$packages $reproducible" ;;
+    all) packages="$packages $tests $fuzz $web $windows $release" ;;
     *) say "no such purpose '$purpose'; $usage"; exit 2 ;;
   esac
 done

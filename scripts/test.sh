@@ -2,7 +2,9 @@
 # Installs what is missing (scripts/install-deps.sh all), builds, and runs
 # every test with CTest: first the release build, then the browser build (its
 # headless program under node, its page in headless Chromium), then the
-# Windows build under Wine, then the same suites under AddressSanitizer and
+# Windows build under Wine, then a release (the Debian package checked by
+# lintian, installed, played and purged; the page played offline; every
+# version in agreement), then the same suites under AddressSanitizer and
 # UBSan, then the fuzzer for a minute. The builds and test runs are the
 # presets of CMakePresets.json. Any failure, sanitizer report or finding
 # fails it.
@@ -18,6 +20,7 @@ ctest --preset release -j "$(nproc)"
 
 NATIVE_BUILD_DIR=build scripts/test-web.sh
 NATIVE_BUILD_DIR=build scripts/test-windows.sh
+NATIVE_BUILD_DIR=build scripts/test-release.sh
 
 say "the sanitizer build: ctest --preset asan"
 scripts/setup.sh asan

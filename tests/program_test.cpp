@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "support/golden.h"
+#include "zorbly_version.h"
 #include "support/run_program.h"
 
 namespace zorbly::testing {
@@ -35,7 +36,7 @@ std::string shellWord(const fs::path& p) { return inQuotes(p.string()); }
 TEST(Program, VersionAndHelp) {
   Result v = headless("--version");
   EXPECT_EQ(v.status, 0);
-  EXPECT_EQ(v.out, "Zorbly 1.00\n");
+  EXPECT_EQ(v.out, "Zorbly " ZORBLY_VERSION "\n");
   Result h = headless("--help");
   EXPECT_EQ(h.status, 0);
   EXPECT_NE(h.out.find("--seed N"), std::string::npos) << h.out;
@@ -258,7 +259,7 @@ TEST(Program, ZorblyHeadlessIsTheSameProgram) {
   EXPECT_EQ(a.status, b.status);
   EXPECT_EQ(a.out, b.out);
   EXPECT_EQ(a.err, b.err);
-  EXPECT_EQ(run(std::string(ZORBLY_EXE) + " --headless --version").out, "Zorbly 1.00\n");
+  EXPECT_EQ(run(std::string(ZORBLY_EXE) + " --headless --version").out, "Zorbly " ZORBLY_VERSION "\n");
 }
 #endif
 

@@ -361,3 +361,8 @@ async function start() {
 }
 
 start();
+
+// After one visit the page plays offline (service-worker.js keeps its files).
+if ('serviceWorker' in navigator && location.protocol !== 'file:') {
+  navigator.serviceWorker.register('service-worker.js').catch((e) => console.warn('no offline copy:', e));
+}

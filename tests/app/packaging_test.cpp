@@ -15,6 +15,8 @@
 #include <sstream>
 #include <vector>
 
+#include "zorbly_version.h"
+
 #include "testkit/fixture.h"
 #include "support/run_program.h"
 
@@ -91,20 +93,26 @@ TEST(Packaging, WindowsIconIsTheWindowIcon) {
   ASSERT_GE(ico.size(), 22u);
   EXPECT_EQ(little(ico, 0, 2), 0u);
   EXPECT_EQ(little(ico, 2, 2), 1u) << "an icon file";
-  ASSERT_EQ(little(ico, 4, 2), 1u) << "one picture";
-  EXPECT_EQ(static_cast<unsigned char>(ico[6]), 32);
-  EXPECT_EQ(static_cast<unsigned char>(ico[7]), 32);
-  EXPECT_EQ(static_cast<unsigned char>(ico[8]), 16) << "16 colours";
-  EXPECT_EQ(little(ico, 12, 2), 4u) << "4 bits a pixel";
-  const std::size_t at = little(ico, 18, 4);
-  ASSERT_EQ(little(ico, 14, 4), ico.size() - at);
+  // 16, 24, 32, 48 and 64 pixels as 16-colour bitmaps, 256 as a PNG.
+  ASSERT_EQ(little(ico, 4, 2), 6u) << "six pictures";
+  const int sizes[] = {16, 24, 32, 48, 64, 256};
+  std::size_t at = 0, length = 0;
+  for (int i = 0; i < 6; ++i) {
+    const std::size_t entry = 6 + 16 * i;
+    EXPECT_EQ(static_cast<unsigned char>(ico[entry]), sizes[i] % 256) << i;
+    EXPECT_EQ(static_cast<unsigned char>(ico[entry + 1]), sizes[i] % 256) << i;
+    EXPECT_EQ(little(ico, entry + 6, 2), sizes[i] < 256 ? 4u : 32u) << i;
+    ASSERT_LE(little(ico, entry + 12, 4) + little(ico, entry + 8, 4), ico.size()) << i;
+    if (sizes[i] == 32) at = little(ico, entry + 12, 4), length = little(ico, entry + 8, 4);
+  }
+  EXPECT_EQ(ico.substr(little(ico, 6 + 16 * 5 + 12, 4), 4), "\x89PNG");
   // BITMAPINFOHEADER, 16 palette entries, the 4-bit picture bottom-up, the mask.
   ASSERT_EQ(little(ico, at, 4), 40u);
   EXPECT_EQ(little(ico, at + 4, 4), 32u);
   EXPECT_EQ(little(ico, at + 8, 4), 64u);
   EXPECT_EQ(little(ico, at + 14, 2), 4u);
   const std::size_t palette = at + 40, bits = palette + 16 * 4, mask = bits + 32 * 16;
-  ASSERT_EQ(ico.size(), mask + 32 * 4);
+  ASSERT_EQ(length, mask + 32 * 4 - at);
 
   const zorbly::Picture& icon = zorbly::testing::assets().pictures.icon();
   ASSERT_EQ(icon.width, 32);
@@ -132,7 +140,7 @@ TEST(Packaging, WindowsResourcesCompileWithWindres) {
     if (onPath("cpp").empty()) GTEST_SKIP() << "no C preprocessor for windres";
     preprocessor = " --preprocessor=cpp";
   }
-  const fs::path rc = source / "packaging" / "windows" / "zorbly.rc";
+  const fs::path rc = build / "packaging" / "windows" / "zorbly.rc";
   const fs::path res = fs::temp_directory_path() / ("zorbly-" + std::to_string(::getpid()) + ".res");
   std::string output;
   ASSERT_EQ(run("'" + windres + "'" + preprocessor + " -i '" + rc.string() + "' -O res -o '" + res.string() + "'",
@@ -143,11 +151,13 @@ TEST(Packaging, WindowsResourcesCompileWithWindres) {
   std::string text;
   ASSERT_EQ(run("'" + windres + "' -i '" + res.string() + "' -O rc", text), 0) << text;
   fs::remove(res);
-  for (const char* want : {"FILEVERSION 1, 0, 0, 0", "PRODUCTVERSION 1, 0, 0, 0", "BLOCK \"041104B0\"",
-                           "VALUE \"FileVersion\", \"1.00\"", "VALUE \"ProductVersion\", \"1.00\"",
-                           "VALUE \"ProductName\", \"Zorbly\"", "VALUE \"InternalName\", \"zorbly\"",
-                           "VALUE \"OriginalFilename\", \"zorbly.exe\"", "VALUE \"Translation\", 0x411, 1200",
-                           "RT_GROUP_ICON", "\"\\040\\040\\020\\000\", 1, 4"}) {
+  const std::string version = ZORBLY_VERSION, numeric = ZORBLY_VERSION_NUMERIC;
+  const std::vector<std::string> wants = {
+      "FILEVERSION " + numeric, "PRODUCTVERSION " + numeric, "BLOCK \"041104B0\"",
+      "VALUE \"FileVersion\", \"" + version + "\"", "VALUE \"ProductVersion\", \"" + version + "\"",
+      "VALUE \"ProductName\", \"Zorbly\"", "VALUE \"InternalName\", \"zorbly\"",
+      "VALUE \"OriginalFilename\", \"zorbly.exe\"", "VALUE \"Translation\", 0x411, 1200", "RT_GROUP_ICON"};
+  for (const std::string& want : wants) {
     EXPECT_NE(text.find(want), std::string::npos) << "no " << want << " in\n" << text;
   }
 }
@@ -170,7 +180,7 @@ TEST(Packaging, CmakeInstallPutsProgramEntryAndIconInPlace) {
 
   std::string version;
   EXPECT_EQ(run("'" + program.string() + "' --version", version), 0);
-  EXPECT_EQ(version, "Zorbly 1.00\n");
+  EXPECT_EQ(version, "Zorbly " ZORBLY_VERSION "\n");
   fs::remove_all(prefix);
 }
 

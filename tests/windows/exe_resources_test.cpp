@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "wine_desktop.h"
+#include "zorbly_version.h"
 
 namespace {
 
@@ -36,8 +37,13 @@ class WindowsExe : public ::testing::Test {
   }
 
   // The raw bytes of the resource of `type` (3 icon, 14 icon group, 16 version).
-  std::string resource(int type) {
-    return output({zorbly::testing::findOnPath("wrestool"), "-x", "--raw", "--type=" + std::to_string(type), exe_});
+  // With `name`, that resource alone.
+  std::string resource(int type, int name = 0) {
+    std::vector<std::string> argv = {zorbly::testing::findOnPath("wrestool"), "-x", "--raw",
+                                     "--type=" + std::to_string(type)};
+    if (name) argv.push_back("--name=" + std::to_string(name));
+    argv.push_back(exe_);
+    return output(argv);
   }
 
   std::string exe_, dir_;
@@ -87,13 +93,15 @@ TEST_F(WindowsExe, CarriesItsVersionRecord) {
   ASSERT_GE(record.size(), 92u) << "no version record";
   const VersionNode root = readNode(record, 0);
   EXPECT_EQ(root.key, "VS_VERSION_INFO");
-  // VS_FIXEDFILEINFO: signature, struct version, file and product version 1.0.0.0.
+  // VS_FIXEDFILEINFO: signature, struct version, file and product version
+  // MAJOR.MINOR.PATCH.0 (1.0.0.0) from project(VERSION).
+  const std::uint32_t high = (ZORBLY_VERSION_MAJOR << 16) | ZORBLY_VERSION_MINOR, low = ZORBLY_VERSION_PATCH << 16;
   ASSERT_EQ(root.value.size(), 52u);
   EXPECT_EQ(little(root.value, 0, 4), 0xFEEF04BDu);
-  EXPECT_EQ(little(root.value, 8, 4), 0x00010000u) << "file version 1.0";
-  EXPECT_EQ(little(root.value, 12, 4), 0u) << "file version x.x.0.0";
-  EXPECT_EQ(little(root.value, 16, 4), 0x00010000u) << "product version 1.0";
-  EXPECT_EQ(little(root.value, 20, 4), 0u) << "product version x.x.0.0";
+  EXPECT_EQ(little(root.value, 8, 4), high) << "file version major.minor";
+  EXPECT_EQ(little(root.value, 12, 4), low) << "file version patch.0";
+  EXPECT_EQ(little(root.value, 16, 4), high) << "product version major.minor";
+  EXPECT_EQ(little(root.value, 20, 4), low) << "product version patch.0";
   EXPECT_EQ(little(root.value, 36, 4), 1u) << "an application";
 
   ASSERT_TRUE(root.children.contains("StringFileInfo"));
@@ -101,7 +109,7 @@ TEST_F(WindowsExe, CarriesItsVersionRecord) {
   ASSERT_TRUE(tables.contains("041104B0")) << "a table for Japanese, Unicode";
   const auto& strings = tables.at("041104B0").children;
   const std::map<std::string, std::string> want = {
-      {"FileVersion", "1.00"},   {"ProductVersion", "1.00"},        {"ProductName", "Zorbly"},
+      {"FileVersion", ZORBLY_VERSION},   {"ProductVersion", ZORBLY_VERSION},        {"ProductName", "Zorbly"},
       {"FileDescription", "Zorbly"}, {"OriginalFilename", "zorbly.exe"}, {"InternalName", "zorbly"}};
   for (const auto& [key, value] : want) {
     ASSERT_TRUE(strings.contains(key)) << key;
@@ -113,14 +121,20 @@ TEST_F(WindowsExe, CarriesItsVersionRecord) {
   EXPECT_EQ(translation.at("Translation").value, std::string("\x11\x04\xB0\x04", 4)) << "0x0411, 1200";
 }
 
-// The icon is packaging/windows/zorbly.ico: its one picture, and its
-// directory entry with the picture's resource number in place of an offset.
+// The icon is packaging/windows/zorbly.ico: each of its pictures (16 to 256
+// pixels), and its directory with the pictures' resource numbers in place of
+// their offsets.
 TEST_F(WindowsExe, CarriesTheIcon) {
   const std::string ico = readFile(std::string(ZORBLY_SOURCE_DIR) + "/packaging/windows/zorbly.ico");
-  ASSERT_EQ(little(ico, 4, 2), 1u);
-  const std::size_t size = little(ico, 14, 4), at = little(ico, 18, 4);
-  EXPECT_EQ(resource(3), ico.substr(at, size)) << "the picture differs";
-  EXPECT_EQ(resource(14), ico.substr(0, 6 + 12) + std::string("\x01\x00", 2)) << "the icon group differs";
+  const std::size_t count = little(ico, 4, 2);
+  ASSERT_EQ(count, 6u);
+  std::string group = ico.substr(0, 6);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t entry = 6 + 16 * i, size = little(ico, entry + 8, 4), at = little(ico, entry + 12, 4);
+    EXPECT_EQ(resource(3, static_cast<int>(i + 1)), ico.substr(at, size)) << "picture " << i + 1 << " differs";
+    group += ico.substr(entry, 12) + std::string(1, static_cast<char>(i + 1)) + std::string(1, '\0');
+  }
+  EXPECT_EQ(resource(14), group) << "the icon group differs";
 }
 
 // `zorbly.exe --headless` writes what zorbly-headless writes on Linux, byte
