@@ -3,7 +3,9 @@
 # are missing; one or more of:
 #
 #   scripts/install-deps.sh game       building and playing the window game (scripts/play.sh)
-#   scripts/install-deps.sh tests      the native test suites and benchmarks, and the game
+#   scripts/install-deps.sh tests      the native test suites and benchmarks, the Python
+#                                      module and its tests, and the game
+#   scripts/install-deps.sh python     the Python module, its wheel and its tests
 #   scripts/install-deps.sh fuzz       the fuzzer build (clang and its runtimes), and the game
 #   scripts/install-deps.sh web        the browser build and its tests (scripts/web-tools.sh)
 #   scripts/install-deps.sh windows    the Windows build and its tests (scripts/deps-windows.sh)
@@ -33,8 +35,14 @@ game="cmake g++ make pkg-config libsdl2-dev libx11-dev libstb-dev libcli11-dev"
 # lacks. openbox: a window manager for the fullscreen test.
 # desktop-file-utils: checks the desktop entry. time: scripts/measure.sh.
 # python3-pil: the scripts in assets/ that made the pictures and the font.
+# The Python module: Debian's interpreter with its development files, NumPy
+# and pybind11; pytest for its tests; build, wheel, setuptools and venv for
+# its wheel and the test that installs it.
+python="pybind11-dev python3-dev python3-numpy python3-pytest python3-build python3-wheel
+  python3-setuptools python3-venv"
+
 tests="$game libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool xfonts-base libxtst-dev openbox desktop-file-utils time python3-pil"
+  xvfb xauth xdotool xfonts-base libxtst-dev openbox desktop-file-utils time python3-pil $python"
 
 # The fuzzer needs clang and its runtimes (libFuzzer, the sanitizers).
 fuzz="$game clang libclang-rt-dev"
@@ -69,13 +77,14 @@ release="$game dpkg-dev binutils lintian appstream desktop-file-utils man-db zip
 # diffoscope (its minimal form: the comparators it needs here are built in).
 reproducible="diffoscope-minimal"
 
-usage="usage: scripts/install-deps.sh game|tests|fuzz|web|windows|sources|release|reproducible|all ..."
+usage="usage: scripts/install-deps.sh game|tests|python|fuzz|web|windows|sources|release|reproducible|all ..."
 [ $# -gt 0 ] || { say "$usage"; exit 2; }
 packages=""
 for purpose in "$@"; do
   case "$purpose" in
     game) packages="$packages $game" ;;
     tests) packages="$packages $tests" ;;
+    python) packages="$packages $python" ;;
     fuzz) packages="$packages $fuzz" ;;
     web) packages="$packages $web" ;;
     windows) packages="$packages $windows" ;;
