@@ -63,8 +63,18 @@ class Game {
   const Session& session() const { return session_; }
 
  private:
+  // The recorder's lines, kept in memory: writing them never fails.
+  struct Lines : LineSink {
+    std::string text;
+    bool writeLine(std::string_view line) override {
+      text += line;
+      return true;
+    }
+    int error() const override { return 0; }
+  };
   struct Recording {
-    std::ostringstream script, errors;
+    Lines script;
+    std::ostringstream errors;
     Recorder recorder{script, errors, "the recording"};
   };
 
