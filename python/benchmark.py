@@ -40,7 +40,7 @@ import zorbly  # noqa: E402
 HEADLESS = BUILD / "headless" / "zorbly-headless"
 STEP_BENCH = BUILD / "bench" / "step_bench"
 KEYS = (zorbly.KEY_UP, zorbly.KEY_DOWN, zorbly.KEY_Z)
-TRIES = 3
+TRIES = 5
 
 
 def random_key(rng):
@@ -135,7 +135,7 @@ def core_step_bench():
     return float(re.search(r"CPU [\d.]+ seconds, ([\d.]+) million a second", out)[1]) * 1e6
 
 
-def vector_frames(threads, obs="state", n=256, seconds=2.0):
+def vector_frames(threads, obs="state", n=256, seconds=1.5):
     """(frames a second in CPU time, in wall time, observations a second in
     CPU time) of VectorEnv(n, obs, frame_skip=4) with random actions."""
     envs = zorbly.VectorEnv(n, obs=obs, frame_skip=4, threads=threads)
@@ -201,8 +201,8 @@ def main():
         say(f"round {attempt + 1} of {TRIES}: the pipe loop, the Game loop, the core's step "
             "benchmark, VectorEnv on one thread and two, pixels")
         before = machine_cpu()
-        pipe.append(pipe_loop(2.0))
-        game.append(game_loop(2.0))
+        pipe.append(pipe_loop(1.5))
+        game.append(game_loop(1.5))
         core.append(core_step_bench())  # and right after it, one thread
         one.append(vector_frames(1))
         two.append(vector_frames(2))
