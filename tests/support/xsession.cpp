@@ -473,6 +473,11 @@ bool XConnection::rootHasProperty(const std::string& name) {
   return found;
 }
 
+bool XConnection::openboxReady() {
+  return rootHasProperty("_NET_SUPPORTING_WM_CHECK") && rootHasProperty("_OB_THEME") &&
+         rootHasProperty("_NET_CLIENT_LIST");
+}
+
 std::optional<long> XConnection::netWmPid(Window w) {
   Display* d = dpy(display_);
   Atom type = None;

@@ -161,6 +161,11 @@ class XConnection {
   // True when the root window has the property: _NET_SUPPORTING_WM_CHECK
   // once a window manager has started.
   bool rootHasProperty(const std::string& name);
+  // True once openbox manages windows: it announces itself
+  // (_NET_SUPPORTING_WM_CHECK) before it has loaded its theme and set up its
+  // screen, and a window mapped meanwhile may wait a long time on a busy
+  // machine; the theme's name (_OB_THEME) and the client list come after.
+  bool openboxReady();
 
   // The window's client area as it is on screen now; invalid on failure.
   Image capture(Window w);

@@ -38,7 +38,7 @@ class UnderAWindowManager : public ::testing::Test {
     wm.stdoutPath = dir_ + "/openbox.txt";
     wm.stderrPath = dir_ + "/openbox.txt";
     ASSERT_TRUE(wm_.spawn(wm, error)) << error;
-    ASSERT_TRUE(pollUntil([&] { return x_.rootHasProperty("_NET_SUPPORTING_WM_CHECK"); }, seconds(10)))
+    ASSERT_TRUE(pollUntil([&] { return x_.openboxReady(); }, seconds(30)))
         << "openbox did not start; " << readFile(dir_ + "/openbox.txt");
 
     SpawnOptions game;

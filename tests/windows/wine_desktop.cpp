@@ -109,7 +109,7 @@ void Desktop::start() {
     error_ = error;
     return;
   }
-  if (!testing::pollUntil([&] { return x.rootHasProperty("_NET_SUPPORTING_WM_CHECK"); }, seconds(10))) {
+  if (!testing::pollUntil([&] { return x.openboxReady(); }, seconds(30))) {
     error_ = "openbox did not start: " + testing::readFile(dir + "/openbox.err");
     return;
   }
