@@ -10,6 +10,7 @@
 #include "arguments.h"
 #include "bindings.h"
 #include "game.h"
+#include "game/state.h"
 #include "session/trace.h"
 
 namespace py = pybind11;
@@ -127,6 +128,10 @@ int keyCode(py::handle code) {
 }  // namespace
 
 void bindGame(py::module_& m) {
+  // The key codes the game listens to, as the game itself has them.
+  m.attr("KEY_UP") = keyUp;
+  m.attr("KEY_DOWN") = keyDown;
+  m.attr("KEY_Z") = keyZ;
   bindState(m);
   py::class_<Game>(m, "Game",
                    "One game of Zorbly, driven as zorbly-headless drives it (docs/python.md).")

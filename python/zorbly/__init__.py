@@ -8,14 +8,10 @@ thousands of games stepped at once in C++. See docs/python.md.
 """
 
 from ._core import Game, State, ACTION_COUNT, STATE_NAMES, STATE_SCALE, STATE_LOW, STATE_HIGH
+from ._core import KEY_UP, KEY_DOWN, KEY_Z  # Windows virtual-key codes
 from . import spaces
 from .env import Env, ACTION_MEANINGS
 from .vector_env import VectorEnv
-
-# Key codes the game listens to (Windows virtual-key codes).
-KEY_UP = 38
-KEY_DOWN = 40
-KEY_Z = 90
 
 __all__ = [
     "Game", "State", "Env", "VectorEnv", "spaces",
