@@ -14,7 +14,7 @@ import { execFileSync } from 'node:child_process';
 import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
-import { launch, openPage, screenshot, serve } from '../web/harness.mjs';
+import { fieldDiffersFrom, launch, openPage, screenshot, serve } from '../web/harness.mjs';
 
 const { ZORBLY_SITE: SITE, ZORBLY_NATIVE_HEADLESS: NATIVE } = process.env;
 const SHOTS = process.env.ZORBLY_SHOTS || path.join(tmpdir(), 'zorbly-release-shots');
@@ -89,14 +89,7 @@ test('after one visit the page starts and plays with the server gone and the bro
     const script = path.join(scratch, 'script.txt'), png = path.join(scratch, 'native.png');
     writeFileSync(script, `${lines.join('\n')}\nshot ${png}\n`);
     execFileSync(NATIVE, ['--script', script]);
-    const differ = await page.evaluate(async (base64) => {
-      const blob = new Blob([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], { type: 'image/png' });
-      const scratchCanvas = new OffscreenCanvas(120, 120).getContext('2d');
-      scratchCanvas.drawImage(await createImageBitmap(blob, { colorSpaceConversion: 'none' }), 0, 0);
-      const want = scratchCanvas.getImageData(0, 0, 120, 120).data;
-      const have = document.getElementById('field').getContext('2d').getImageData(0, 0, 120, 120).data;
-      return want.filter((v, i) => i % 4 !== 3 && v !== have[i]).length;
-    }, readFileSync(png).toString('base64'));
+    const differ = await fieldDiffersFrom(page, readFileSync(png));
     await screenshot(page, path.join(SHOTS, 'offline.png'));
     assert.equal(differ, 0, `the offline canvas differs from the native picture of\n${lines.join('\n')}`);
     assert.deepEqual(errors, []);

@@ -129,6 +129,19 @@ export function canvasPixels(page, selector = '#field') {
   return page.evaluate(readCanvas, [selector, false]);
 }
 
+// How many colour values of the field differ from the picture in the PNG
+// file's bytes `png` (the native program's shot): 0 when they are the same.
+export function fieldDiffersFrom(page, png) {
+  return page.evaluate(async (base64) => {
+    const blob = new Blob([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], { type: 'image/png' });
+    const scratch = new OffscreenCanvas(120, 120).getContext('2d');
+    scratch.drawImage(await createImageBitmap(blob, { colorSpaceConversion: 'none' }), 0, 0);
+    const want = scratch.getImageData(0, 0, 120, 120).data;
+    const have = document.getElementById('field').getContext('2d').getImageData(0, 0, 120, 120).data;
+    return want.filter((v, i) => i % 4 !== 3 && v !== have[i]).length;
+  }, png.toString('base64'));
+}
+
 // [r, g, b, a] of pixel (x, y) of canvasPixels' result.
 export function pixelAt({ width, data }, x, y) {
   const i = (y * width + x) * 4;

@@ -14,7 +14,7 @@ import { execFileSync } from 'node:child_process';
 import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
-import { DESKTOP, PHONE, launch, openPage, screenshot, serve } from './harness.mjs';
+import { DESKTOP, PHONE, fieldDiffersFrom, launch, openPage, screenshot, serve } from './harness.mjs';
 
 const { ZORBLY_NATIVE_HEADLESS: NATIVE, ZORBLY_LAST_PICTURE: LAST_PICTURE } = process.env;
 const SHOTS = process.env.ZORBLY_SHOTS || path.join(tmpdir(), 'zorbly-web-shots');
@@ -93,14 +93,7 @@ async function expectNativePicture(page, script, gameOver = false) {
   writeFileSync(file, gameOver ? script : `${script}trace off\nshot ${png}\n`);
   if (gameOver) execFileSync(LAST_PICTURE, [file, png]);
   else execFileSync(NATIVE, ['--script', file]);
-  const differ = await page.evaluate(async (base64) => {
-    const blob = new Blob([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], { type: 'image/png' });
-    const scratch = new OffscreenCanvas(120, 120).getContext('2d');
-    scratch.drawImage(await createImageBitmap(blob, { colorSpaceConversion: 'none' }), 0, 0);
-    const want = scratch.getImageData(0, 0, 120, 120).data;
-    const have = document.getElementById('field').getContext('2d').getImageData(0, 0, 120, 120).data;
-    return want.filter((v, i) => i % 4 !== 3 && v !== have[i]).length;
-  }, readFileSync(png).toString('base64'));
+  const differ = await fieldDiffersFrom(page, readFileSync(png));
   assert.equal(differ, 0, `the canvas differs from the native picture of\n${script}`);
 }
 
