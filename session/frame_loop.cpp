@@ -34,4 +34,23 @@ int FrameLoop::runDue(std::uint64_t now) {
   return frames;
 }
 
+int FrameLoop::skipReplay(std::uint64_t now, int maxFrames) {
+  int frames = 0;
+  while (replaying() && !session_.ended() && frames < maxFrames) {
+    while (auto command = replay_->nextBeforeFrame()) {
+      session_.apply(*command);
+      session_.flush();
+    }
+    if (!session_.running()) {
+      replay_->takeRestOfTick();
+      continue;
+    }
+    replay_->takeFrame();
+    session_.apply(Command{Command::Kind::tick, 1, {}});
+    ++frames;
+  }
+  clock_ = FrameClock(frequency_, now);
+  return frames;
+}
+
 }  // namespace zorbly

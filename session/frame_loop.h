@@ -32,6 +32,12 @@ class FrameLoop {
   // FileError when a replayed shot cannot be written.
   int runDue(std::uint64_t now);
 
+  // Runs the replay on without waiting for its frames to be due, up to
+  // `maxFrames` frames of the game (frames after the ending, which run
+  // nothing, pass at once), and returns how many ran; the clock then starts
+  // afresh from `now`. A watcher's "skip to the end", a slice at a time.
+  int skipReplay(std::uint64_t now, int maxFrames);
+
   // Counter ticks until the next frame is due; 0 when one is due now.
   std::uint64_t ticksUntilDue(std::uint64_t now) const { return clock_.ticksUntilDue(now); }
 

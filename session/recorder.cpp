@@ -59,10 +59,15 @@ void Recorder::finish(const GameState& state, int interval) {
   writePending();
   if (finished_) return;
   finished_ = true;
+  const std::string line = finalState(state, interval);
+  write(line.data(), line.size());
+}
+
+std::string Recorder::finalState(const GameState& state, int interval) {
   std::string line = "# final state: ";
   appendStateLine(line, state, interval);
   if (line.back() != '\n') line += '\n';
-  write(line.data(), line.size());
+  return line;
 }
 
 }  // namespace zorbly

@@ -41,6 +41,9 @@ class Recorder : public CommandSink {
   // The end of the recording: pending frames, then the final state as a comment.
   void finish(const GameState& state, int interval);
 
+  // That comment's line: "# final state: {...}\n".
+  static std::string finalState(const GameState& state, int interval);
+
  private:
   void write(const char* text, std::size_t size);
 

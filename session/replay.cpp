@@ -120,4 +120,8 @@ void ReplayPlayer::takeFrame() {
   if (++used_ == current_->number) advance();
 }
 
+void ReplayPlayer::takeRestOfTick() {
+  if (current_ && current_->kind == Command::Kind::tick) advance();
+}
+
 }  // namespace zorbly

@@ -74,6 +74,9 @@ class ReplayPlayer {
 
   // Uses up one frame of the current tick, if there is one.
   void takeFrame();
+  // Uses up the rest of the current tick at once, if there is one: frames
+  // the game would not run anyway (its timer has stopped).
+  void takeRestOfTick();
 
   // True once every command has been carried out: the player takes over.
   bool done() const { return !current_; }

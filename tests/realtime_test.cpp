@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 
@@ -12,6 +14,7 @@
 #include "session/recorder.h"
 #include "session/replay.h"
 #include "session/messages.h"
+#include "support/golden.h"
 #include "support/run_program.h"
 #include "testkit/fixture.h"
 
@@ -84,6 +87,31 @@ TEST(FrameLoop, AReplayGivesItsCommandsBeforeTheirFramesThenThePlayerTakesOver) 
   loop.key(true, keyUp);
   EXPECT_EQ(s.state().jikiDY, -3);
   EXPECT_EQ(stateLine(s), headlessState("seed 1\ndown 40\ntick 3\nup 40\ndown 90\ntick 2\ndown 38"));
+}
+
+// Skipping runs the replay on at once, a slice at a time, to the same game
+// as watching it in real time; the frames after the ending pass without
+// being counted one by one, and the clock starts afresh for the player.
+TEST(FrameLoop, SkippingPlaysTheReplayToItsEndAtOnceThenThePlayerTakesOver) {
+  const std::string text = "down 90\ntick 3\nup 90\ntick 100\n";
+  const ReplayScript replay = script(text);
+  Session s(testing::assets(), {.seed = 1});
+  FrameLoop loop(s, &replay, second, 0);
+  EXPECT_EQ(loop.skipReplay(7, 50), 50);
+  EXPECT_TRUE(loop.replaying());
+  EXPECT_EQ(loop.skipReplay(7, 1000), 53);
+  EXPECT_FALSE(loop.replaying());
+  EXPECT_EQ(stateLine(s), headlessState("seed 1\n" + text));
+  EXPECT_EQ(loop.runDue(7), 1) << "the player's first frame is due at once";
+  EXPECT_EQ(loop.runDue(7 + frame - 1), 0);
+
+  std::ifstream file(testing::goldenDir + "/ending.script");
+  const std::string ending((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const ReplayScript long_ = script(ending + "tick 1000000000\ntick 1000000000\ndown 40\n");
+  Session won(testing::assets(), {.seed = long_.seed});
+  FrameLoop watched(won, &long_, second, 0);
+  while (watched.replaying()) watched.skipReplay(0, 500);
+  EXPECT_EQ(stateLine(won), headlessState(ending + "down 40"));
 }
 
 // A replay's `tick N` takes N frames of time even after the ending has

@@ -35,7 +35,7 @@ std::unique_ptr<Game> Game::clone() {
   if (recording_) {
     recording_->recorder.writePending();
     recording = std::make_unique<Recording>();
-    recording->script.text = recording_->script.text;
+    recording->script = recording_->script;
   }
   return std::unique_ptr<Game>(new Game(*this, newStreamIf(traced()), std::move(recording)));
 }
@@ -70,7 +70,7 @@ std::string Game::takeTrace() {
 std::string Game::recording() {
   if (!recording_) return {};
   recording_->recorder.writePending();
-  return recording_->script.text;
+  return recording_->script.text();
 }
 
 }  // namespace zorbly::python

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "session/recorder.h"
+#include "session/recording_text.h"
 #include "session/session.h"
 
 namespace zorbly::python {
@@ -63,17 +64,8 @@ class Game {
   const Session& session() const { return session_; }
 
  private:
-  // The recorder's lines, kept in memory: writing them never fails.
-  struct Lines : LineSink {
-    std::string text;
-    bool writeLine(std::string_view line) override {
-      text += line;
-      return true;
-    }
-    int error() const override { return 0; }
-  };
   struct Recording {
-    Lines script;
+    RecordingText script;  // without a limit: writing never fails
     std::ostringstream errors;
     Recorder recorder{script, errors, "the recording"};
   };
