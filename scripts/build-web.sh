@@ -2,7 +2,8 @@
 # Builds Zorbly for the browser with Debian's emscripten and leaves a static
 # site in dist/web/:
 #
-#   index.html, page.js, zorbly.js, zorbly.wasm, favicon.png   the page
+#   index.html, page.js, runs.js, zorbly.js, zorbly.wasm,
+#   favicon.png                                                the page
 #   manifest.webmanifest, icon-192.png, icon-512.png,
 #   service-worker.js                                          installing it, playing offline
 #   zorbly-headless.js, zorbly-headless.wasm                   the headless program for node
@@ -42,7 +43,7 @@ cmake --build "$build" -j "$(nproc)" --target zorbly-page zorbly-headless
 rm -rf "$dist"
 mkdir -p "$dist"
 site="$build/web/site"
-page="index.html page.js favicon.png zorbly.js zorbly.wasm manifest.webmanifest icon-192.png icon-512.png"
+page="index.html page.js runs.js favicon.png zorbly.js zorbly.wasm manifest.webmanifest icon-192.png icon-512.png"
 for f in $page zorbly-headless.js zorbly-headless.wasm; do
   cp "$site/$f" "$dist/$f"
 done

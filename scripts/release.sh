@@ -72,7 +72,7 @@ BUILD_DIR=build-release-web scripts/build-web.sh
 # The page's files at the top of the zip (zorbly-headless for node is not the page's).
 web=$(mktemp -d)
 trap 'rm -rf "$web"' EXIT
-for f in index.html page.js zorbly.js zorbly.wasm favicon.png manifest.webmanifest icon-192.png icon-512.png \
+for f in index.html page.js runs.js zorbly.js zorbly.wasm favicon.png manifest.webmanifest icon-192.png icon-512.png \
          service-worker.js; do
   cp "dist/web/$f" "$web/$f"
 done

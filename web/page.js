@@ -3,24 +3,41 @@
 // whatever the display's rate: the game's frame loop keeps the time), draws
 // the 120x120 field where the game places it (the largest whole scale that
 // fits, centred), and turns keys, touch buttons and gamepads into the
-// desktop's virtual-key codes. The game waits for the first key or touch; the
+// desktop's virtual-key codes. The game waits for the first key or touch (one
+// that comes while the game still loads starts it once it has loaded); the
 // game-over box is a <dialog>.
+//
+// Every game is recorded as it is played (page_main.cpp). After it, the
+// player can save the run as a file or copy a link that carries it; a run
+// from a file (picked or dropped) or a link (#run=, runs.js) is watched as
+// `zorbly --replay` shows it, at 64 frames a second or skipped to its end,
+// and then the keys are the player's. The run of a game still going is kept
+// in the browser's storage when the tab is hidden or closed, and the next
+// visit offers to save it.
 //
 // window.zorbly tells tools and tests how the page stands: phase, frames
 // run in this game, and when the page became ready, the first game began and
 // its first frame was drawn.
 
 import createZorbly from './zorbly.js';
+import { RunError, runFileName, runFromFile, runFromLink, runLink, saveRun } from './runs.js';
 
 const UP = 38, DOWN = 40, Z = 90;       // virtual-key codes, as on the desktop
 // Keys whose default action scrolls: space, page up and down, end, home, the arrows.
 const SCROLLING = new Set([32, 33, 34, 35, 36, 37, 38, 39, 40]);
 // zorbly_status() bits.
-const RUNNING = 2, BOX = 8;
+const RUNNING = 2, BOX = 8, WATCHING = 16;
+// Where the run of an unfinished game waits for the next visit.
+const KEPT_RUN = 'zorbly.unfinished-run';
+// How long skipping to the end may hold the page in one display frame, and
+// how many frames it runs between looks at the clock.
+const SKIP_MS = 8, SKIP_SLICE = 2000;
 
 const $ = (id) => document.getElementById(id);
 const field = $('field'), stage = $('stage'), statusLine = $('status'), again = $('again');
 const box = $('box'), boxTitle = $('box-title'), boxPrompt = $('box-prompt');
+const saveButton = $('save'), linkButton = $('copy-link'), linkText = $('link'), skipButton = $('skip');
+const openButton = $('open'), openFile = $('open-file'), keptButton = $('kept');
 const context = field.getContext('2d', { alpha: false });
 
 const touch = matchMedia('(any-pointer: coarse)').matches || navigator.maxTouchPoints > 0;
@@ -29,11 +46,18 @@ const PRESS_ANY_KEY = touch ? 'Press any key or touch the screen' : 'Press any k
 
 // loading -> waiting (for the first key) -> playing -> box -> over, and
 // Play again -> playing. After the ending, stopped: keys still go to the game.
-// failed: a message says why, and nothing runs.
+// failed: a message says why, and nothing runs. A run to watch starts
+// playing at once; while it plays, the player's keys wait.
 let phase = 'loading';
+let startWhenReady = false;   // a key or touch came while loading
+let watching = false;         // the game plays a run
+let skipping = false;         // ... at full speed
 let game = null;          // the module
 let image = null;         // the field's pixels in the module's memory
 let seedText = null;      // ?seed=N, as given
+let runLimit = 0;         // the most bytes a run may have
+let keptRun = null;       // an unfinished game's run from an earlier visit
+let keptHere = false;     // this page kept the run that storage holds
 let frameRequest = 0;
 let gamepadsConnected = 0;
 const held = new Uint8Array(256);   // keys held down on the keyboard
@@ -44,6 +68,7 @@ const decoder = new TextDecoder();
 window.zorbly = Object.freeze({
   get phase() { return phase; },
   get frames() { return game ? game._zorbly_frames() : 0; },
+  get watching() { return watching; },
   timings,
 });
 
@@ -62,9 +87,9 @@ function check(result) {
 
 function fail(message) {
   phase = 'failed';
-  setStatus(message);
-  statusLine.classList.add('failed');
+  setStatus(message, true);
   again.hidden = true;
+  showRunControls();
   stopFrames();
 }
 
@@ -77,8 +102,10 @@ function safely(fn) {
   }
 }
 
-function setStatus(message) {
+// The line under the field; `problem` shows it as one.
+function setStatus(message, problem = false) {
   if (statusLine.textContent !== message) statusLine.textContent = message;
+  statusLine.classList.toggle('failed', problem);
 }
 
 const now = () => performance.now() * 1000;   // microseconds
@@ -106,7 +133,8 @@ function begin() {
   if (timings.began === null) timings.began = performance.now();
   check(game._zorbly_begin(now()));
   phase = 'playing';
-  setStatus('');
+  setStatus(watching ? 'Watching a run.' : '');
+  showRunControls();
   requestFrame();
 }
 
@@ -156,18 +184,36 @@ function onFrame() {
 }
 
 function runDue() {
+  if (skipping) skipSome();
   const frames = check(game._zorbly_run_due(now()));
   const status = game._zorbly_status();
   if (frames > 0) {
     draw();
     if (timings.firstFrame === null) timings.firstFrame = performance.now();
   }
+  if (watching && !(status & WATCHING)) {
+    watching = skipping = false;   // the run is over: the keys are the player's
+    if (status & RUNNING) setStatus('Your turn: the run is over and the keys are yours.');
+    showRunControls();
+  }
   if (status & BOX) {
     showBox();
-  } else if (!(status & RUNNING)) {
-    phase = 'stopped';   // the ending: the picture stays
+  } else if (!(status & (RUNNING | WATCHING))) {
+    phase = 'stopped';   // the ending (and the run watched to its end): the picture stays
     again.hidden = false;
+    forgetKeptRun();
+    showRunControls();
   }
+}
+
+// Runs the watched run on for a few milliseconds at full speed.
+function skipSome() {
+  const started = performance.now();
+  let ran;
+  do {
+    ran = check(game._zorbly_skip(now(), SKIP_SLICE));
+  } while (ran === SKIP_SLICE && performance.now() - started < SKIP_MS);
+  draw();
 }
 
 // The game-over box, over the field as the last frame left it.
@@ -181,6 +227,8 @@ function showBox() {
 
 box.addEventListener('close', () => {
   phase = 'over';
+  forgetKeptRun();
+  showRunControls();
   again.hidden = false;
   again.focus();
 });
@@ -189,6 +237,7 @@ again.addEventListener('click', () => {
   if (phase !== 'over' && phase !== 'stopped') return;
   again.hidden = true;
   releaseAll();
+  watching = skipping = false;
   safely(() => {
     if (newGame()) begin();
   });
@@ -196,23 +245,33 @@ again.addEventListener('click', () => {
 
 // --- keyboard ---------------------------------------------------------------------
 
-addEventListener('keydown', (e) => {
-  if (box.open) return;
+addEventListener('keydown', onKeyDown);
+addEventListener('keyup', onKeyUp);
+
+function onKeyDown(e) {
   const code = e.keyCode;
+  // Enter or Space held down on the dialog's OK goes on repeating on the
+  // button that takes the focus after it: repeats press no button.
+  if (e.repeat && (code === 13 || code === 32) && e.target instanceof HTMLButtonElement) {
+    e.preventDefault();
+    return;
+  }
+  if (box.open) return;
   if (!(code > 0 && code < 256)) return;
   const onButton = e.target instanceof HTMLButtonElement;
   if (SCROLLING.has(code) && !(onButton && code === 32)) e.preventDefault();
   if (onButton && (code === 13 || code === 32)) return;  // the button's own
   held[code] = 1;
+  if (phase === 'loading') startWhenReady = true;   // pressed once the game is there
   press(code);   // auto-repeat presses again, as on the desktop
-});
+}
 
-addEventListener('keyup', (e) => {
+function onKeyUp(e) {
   const code = e.keyCode;
   if (!(code > 0 && code < 256) || !held[code]) return;
   held[code] = 0;
   release(code);
-});
+}
 
 // Keys let go of while the page is not looking are let go of here.
 function releaseAll() {
@@ -227,6 +286,7 @@ function releaseAll() {
 addEventListener('blur', releaseAll);
 document.addEventListener('visibilitychange', () => {
   if (document.hidden) {
+    keepRun();
     releaseAll();
     stopFrames();   // frames resume where they are due, without catching up
   } else if (phase === 'playing' || gamepadsConnected > 0) {
@@ -267,9 +327,13 @@ for (const button of document.querySelectorAll('.pad button')) {
 }
 
 // A touch or click anywhere starts the game too.
-addEventListener('pointerdown', () => {
+addEventListener('pointerdown', onPointerDown);
+
+function onPointerDown(e) {
+  if (e.target instanceof HTMLButtonElement && !e.target.dataset.key) return;   // the bar's own buttons
+  if (phase === 'loading') startWhenReady = true;
   if (phase === 'waiting') safely(begin);
-});
+}
 
 // --- gamepads (standard mapping): D-pad up and down, the left stick as the
 // game's stick rule says (half way presses, back within a quarter lets go), the
@@ -312,6 +376,159 @@ function pollGamepads() {
   }
 }
 
+// --- runs ------------------------------------------------------------------------------
+
+// The buttons for runs that the moment offers.
+function showRunControls() {
+  const after = phase === 'over' || phase === 'stopped';
+  saveButton.hidden = linkButton.hidden = !after;
+  if (!after) linkText.hidden = true;
+  skipButton.hidden = !(watching && phase === 'playing');
+  const idle = game !== null && ['waiting', 'over', 'stopped', 'failed'].includes(phase);
+  openButton.hidden = !idle;
+  keptButton.hidden = !(idle && keptRun !== null);
+}
+
+// The game so far as a recording, with its final state when `final`.
+function takeRun(final) {
+  const length = check(game._zorbly_take_run(final ? 1 : 0));
+  const at = game._zorbly_run();
+  return game.HEAPU8.slice(at, at + length);
+}
+
+// Plays the run in `bytes` from its start, or says on the page why it
+// cannot (`what` names it) and leaves the game as it was.
+function watch(bytes, what) {
+  if (!game || box.open) return;
+  safely(() => {
+    const at = game._malloc(bytes.length + 1);
+    if (!at) throw new Error('out of memory');
+    game.HEAPU8.set(bytes, at);
+    const result = game._zorbly_watch(at, bytes.length);
+    game._free(at);
+    if (result < 0) {
+      setStatus(`Cannot watch ${what}: ${text(-result)}`, true);
+      return;
+    }
+    releaseAll();
+    again.hidden = true;
+    watching = true;
+    skipping = false;
+    draw();
+    begin();
+  });
+}
+
+async function watchFile(file) {
+  try {
+    watch(await runFromFile(file, runLimit), file.name);
+  } catch (e) {
+    if (!(e instanceof RunError)) throw e;
+    setStatus(`Cannot watch ${file.name}: ${e.message}`, true);
+  }
+}
+
+// The part of the address after #run=, or null.
+function linkedRun() {
+  return location.hash.startsWith('#run=') ? location.hash.slice(5) : null;
+}
+
+async function watchLink() {
+  try {
+    watch(await runFromLink(linkedRun(), runLimit), 'the run in this link');
+  } catch (e) {
+    if (!(e instanceof RunError)) throw e;
+    setStatus(`Cannot watch the run in this link: ${e.message}`, true);
+  }
+}
+
+addEventListener('hashchange', () => {
+  if (game && linkedRun() !== null) watchLink();
+});
+
+skipButton.addEventListener('click', () => {
+  skipping = true;
+  skipButton.hidden = true;
+  setStatus('Skipping to the end of the run…');
+});
+
+saveButton.addEventListener('click', () => {
+  try {
+    saveRun(takeRun(true), runFileName(`score-${game._zorbly_score()}`));
+  } catch (e) {
+    setStatus(`Cannot save this run: ${e.message}`, true);
+  }
+});
+
+linkButton.addEventListener('click', async () => {
+  try {
+    linkText.value = await runLink(takeRun(true));
+  } catch (e) {
+    setStatus(`Cannot make a link to this run: ${e.message}`, true);
+    return;
+  }
+  try {
+    await navigator.clipboard.writeText(linkText.value);
+    setStatus('Copied: the link plays this run wherever it is opened.');
+  } catch {
+    // No clipboard for this page (an address that is not https, say): the
+    // link to copy by hand.
+    linkText.hidden = false;
+    linkText.select();
+    setStatus('Copy this link to the run:');
+  }
+});
+
+openButton.addEventListener('click', () => openFile.click());
+openFile.addEventListener('change', () => {
+  const [file] = openFile.files;
+  openFile.value = '';
+  if (file) watchFile(file);
+});
+
+// A file dropped anywhere on the page is watched.
+addEventListener('dragover', (e) => {
+  if (game && e.dataTransfer?.types.includes('Files')) e.preventDefault();
+});
+addEventListener('drop', (e) => {
+  const file = e.dataTransfer?.files[0];
+  if (!file) return;
+  e.preventDefault();
+  watchFile(file);
+});
+
+// The run of a game still going is kept when the page may be going away:
+// hidden (a phone may close a hidden tab without a word) or left.
+function keepRun() {
+  if (!game || !['playing', 'box'].includes(phase)) return;
+  try {
+    localStorage.setItem(KEPT_RUN, decoder.decode(takeRun(false)));
+    keptHere = true;
+  } catch (e) {
+    console.warn('the run could not be kept:', e);
+  }
+}
+
+// A game that came to its end offers its own run; what this page kept of it goes.
+function forgetKeptRun() {
+  if (!keptHere) return;
+  keptHere = false;
+  try {
+    localStorage.removeItem(KEPT_RUN);
+  } catch { /* storage is off */ }
+}
+
+addEventListener('pagehide', keepRun);
+
+keptButton.addEventListener('click', () => {
+  saveRun(new TextEncoder().encode(keptRun), runFileName('unfinished'));
+  keptRun = null;
+  keptButton.hidden = true;
+  try {
+    if (!keptHere) localStorage.removeItem(KEPT_RUN);
+  } catch { /* storage is off */ }
+});
+
 // --- scaling: a whole number of screen pixels for each field pixel ------------------
 
 // Places the canvas on the stage where the game says, on whole screen pixels;
@@ -352,12 +569,39 @@ async function start() {
   fit();
   const { width, height } = field;   // the canvas is the field, 120x120
   image = new ImageData(new Uint8ClampedArray(game.HEAPU8.buffer, game._zorbly_pixels(), width * height * 4), width, height);
+  runLimit = game._zorbly_max_run_bytes();
+  try {
+    keptRun = localStorage.getItem(KEPT_RUN);
+  } catch { /* storage is off */ }
   safely(() => {
     if (!newGame()) return;
     phase = 'waiting';
     setStatus(PRESS_ANY_KEY);
+    showRunControls();
     timings.ready = performance.now();
   });
+  if (phase !== 'waiting') return;
+  if (linkedRun() !== null) {
+    await watchLink();
+  } else if (startWhenReady) {
+    // Keys pressed while loading: the first starts the game, and those still
+    // held are pressed in it.
+    safely(() => {
+      begin();
+      for (let code = 1; code < 256; ++code) if (held[code]) check(game._zorbly_key(1, code));
+    });
+  }
+}
+
+// Keys and touches that came before this script ran (index.html kept them).
+const early = window.zorblyEarly;
+if (early) {
+  early.stop();
+  for (const e of early.events) {
+    if (e.type === 'keydown') onKeyDown(e);
+    else if (e.type === 'keyup') onKeyUp(e);
+    else onPointerDown(e);
+  }
 }
 
 start();

@@ -6,6 +6,12 @@
 // front end shares, where the field goes on the screen and when a stick
 // presses, the page asks of this side too.
 //
+// Every game is recorded as it is played, in memory, in the language that
+// `zorbly --record` writes, so that the player can save it or pass it on as
+// a link; a run opened from a file or a link is checked whole and then
+// played as `zorbly --replay` plays it: its commands before their frames,
+// then the player's keys.
+//
 // Every function catches what the core throws: a failure comes back as a
 // negative number, minus the length of a one-line message left in
 // zorbly_text(). Nothing here allocates in a frame.
@@ -18,6 +24,7 @@
 #include <cstring>
 #include <exception>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -26,6 +33,9 @@
 #include "scene/placement.h"
 #include "scene/scene.h"
 #include "session/frame_loop.h"
+#include "session/recorder.h"
+#include "session/recording_text.h"
+#include "session/replay.h"
 #include "session/script.h"
 #include "session/session.h"
 #include "session/stick.h"
@@ -35,6 +45,11 @@ namespace {
 
 // Frames are timed in microseconds of the page's performance.now().
 constexpr std::uint64_t microsecondsPerSecond = 1'000'000;
+
+// The longest run the page keeps or opens: a recording of some half an hour
+// of play with keys held down all the time (auto-repeat writes a line for
+// every press), far more in a calmer game.
+constexpr std::size_t maxRunBytes = 1 << 20;
 
 // The page shows no files: a shot (only a replay could ask) writes nothing.
 void writeNoShot(const std::string&, std::string_view) {}
@@ -61,25 +76,72 @@ class Page {
  public:
   // Messages for the page: a failure's reason, the box's title and prompt.
   std::array<char, 4096> text{};
+  // The last run takeRun() wrote out.
+  std::string run;
   // The play field as the canvas takes it: R, G, B, A per pixel.
   alignas(4) std::array<std::uint8_t, form::width * form::height * 4> pixels{};
 
   // A new game, not yet started: decodes the pictures the first time. The
-  // seed is the one the page's address gives, if any.
-  void newGame(std::optional<std::uint64_t> seed) {
+  // seed is the one the page's address gives, if any; with `watching`, the
+  // run that watch() checked plays first.
+  void newGame(std::optional<std::uint64_t> seed, bool watching = false) {
     if (!assets_) assets_.emplace();
     loop_.reset();
     session_.reset();
+    recorder_.reset();
+    if (!watching) run_.reset();
     box_.pending = false;
+    recording_.clear();
+    recorder_.emplace(recording_, recordingErrors_, "the run");
     // The page writes nothing: no state or trace lines, no shots.
-    session_.emplace(*assets_, SessionOptions{.seed = seed, .box = &box_, .writeShot = writeNoShot});
+    session_.emplace(*assets_,
+                     SessionOptions{.seed = seed, .box = &box_, .sink = &*recorder_, .writeShot = writeNoShot});
     session_->start();
     present();
   }
 
-  // The game's clock starts now (the first key or touch): frames from here.
+  // Checks a run whole and makes it the next game: its seed, then its
+  // commands. Returns 0, or minus the length of what is wrong with it, said
+  // as the desktop says it ("line 3: unknown command 'jump'").
+  int watch(std::string_view bytes) {
+    if (bytes.size() > maxRunBytes) return -say(tooLong);
+    StringSource in(bytes);
+    auto checked = readReplay(in, "the run");
+    if (auto* bad = std::get_if<ReplayError>(&checked)) {
+      std::string_view reason = bad->message;
+      if (reason.starts_with(programPrefix)) reason.remove_prefix(programPrefix.size());
+      return -std::max(1, say(reason));
+    }
+    loop_.reset();  // it plays the old run, if any
+    run_ = std::move(std::get<ReplayScript>(checked));
+    newGame(run_->seed, true);
+    return 0;
+  }
+
+  // The game's clock starts now (the first key or touch, or a run to
+  // watch): frames from here.
   void begin(std::uint64_t now) {
-    if (session_ && !loop_) loop_.emplace(*session_, nullptr, microsecondsPerSecond, now);
+    if (session_ && !loop_) loop_.emplace(*session_, run_ ? &*run_ : nullptr, microsecondsPerSecond, now);
+  }
+
+  // Runs the watched run on at full speed, up to `maxFrames` frames.
+  int skip(std::uint64_t now, int maxFrames) {
+    if (!loop_) return 0;
+    const int frames = loop_->skipReplay(now, maxFrames);
+    if (!box_.pending) present();
+    return frames;
+  }
+
+  // The game so far as a recording, in `run`, with its final state as a
+  // comment when `final`; returns its length, or minus the length of why
+  // there is none.
+  int takeRun(bool final) {
+    if (!session_) return -say("no game has started");
+    recorder_->writePending();
+    if (recording_.full()) return -say(tooLong);
+    run.assign(recording_.text());
+    if (final) run += Recorder::finalState(session_->state(), session_->interval());
+    return static_cast<int>(run.size());
   }
 
   void key(bool down, int code) {
@@ -94,13 +156,16 @@ class Page {
   }
 
   // Bit 0: the clock runs; bit 1: frames are due (the timer runs); bit 2:
-  // the game has ended (after the box); bit 3: a box waits to be shown.
+  // the game has ended (after the box); bit 3: a box waits to be shown; bit
+  // 4: a run is being watched (the player's keys wait) and goes on.
   int status() const {
     if (!session_) return 0;
-    return (loop_ ? 1 : 0) | (session_->running() ? 2 : 0) | (session_->ended() ? 4 : 0) | (box_.pending ? 8 : 0);
+    return (loop_ ? 1 : 0) | (session_->running() ? 2 : 0) | (session_->ended() ? 4 : 0) | (box_.pending ? 8 : 0) |
+           (loop_ && loop_->replaying() && !session_->ended() ? 16 : 0);
   }
 
   double frames() { return loop_ ? static_cast<double>(loop_->stats().frames()) : 0; }
+  int score() const { return session_ ? session_->state().score : 0; }
 
   // Moves the box's title and prompt into `text` ("title\0prompt") and
   // returns their length, or 0 when no box waits.
@@ -133,8 +198,15 @@ class Page {
   }
 
  private:
+  static constexpr std::string_view programPrefix = "zorbly: ";
+  static constexpr std::string_view tooLong = "longer than 1 MB, the most the page keeps";
+
   std::optional<Assets> assets_;
   PageBox box_{*this};
+  RecordingText recording_{maxRunBytes};  // its room is taken once, here
+  std::ostringstream recordingErrors_;    // takeRun() says when it is full
+  std::optional<Recorder> recorder_;
+  std::optional<ReplayScript> run_;       // the run being watched
   std::optional<Session> session_;
   std::optional<FrameLoop> loop_;
 };
@@ -217,8 +289,38 @@ EMSCRIPTEN_KEEPALIVE int zorbly_run_due(double now) {
 
 EMSCRIPTEN_KEEPALIVE int zorbly_status() { return page.status(); }
 
+// The most bytes a run may have, to keep or to open.
+EMSCRIPTEN_KEEPALIVE double zorbly_max_run_bytes() { return static_cast<double>(zorbly::maxRunBytes); }
+
+// Checks the run in `bytes` (a recording, `length` bytes) whole and makes it
+// a new game that plays it once zorbly_begin() starts the clock. Returns 0,
+// or minus the length of what is wrong with it ("line 3: unknown command
+// 'jump'"); the game before stays then.
+EMSCRIPTEN_KEEPALIVE int zorbly_watch(const char* bytes, int length) {
+  return zorbly::guarded([&] {
+    return page.watch(std::string_view(bytes, static_cast<std::size_t>(std::max(length, 0))));
+  });
+}
+
+// Runs the watched run on at once, up to `frames` frames of the game, and
+// returns how many ran; the pixels are new then.
+EMSCRIPTEN_KEEPALIVE int zorbly_skip(double now, int frames) {
+  return zorbly::guarded([&] { return page.skip(zorbly::microseconds(now), frames); });
+}
+
+// Writes the game so far as a recording (with its final state as a comment
+// when `final` is not 0) where zorbly_run() points, and returns its length;
+// or minus the length of why there is none, in zorbly_text().
+EMSCRIPTEN_KEEPALIVE int zorbly_take_run(int final) {
+  return zorbly::guarded([&] { return page.takeRun(final != 0); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* zorbly_run() { return page.run.data(); }
+
 // Frames run in this game so far.
 EMSCRIPTEN_KEEPALIVE double zorbly_frames() { return page.frames(); }
+
+EMSCRIPTEN_KEEPALIVE int zorbly_score() { return page.score(); }
 
 // The box the last frame showed: "title\0prompt" in zorbly_text(), and its
 // length; 0 when there is none.

@@ -54,7 +54,7 @@ test('after one visit the page starts and plays with the server gone and the bro
     await cdp.detach();
     assert.equal(kept.names.length, 1, `one cache: ${kept.names}`);
     assert.deepEqual(kept.files, ['favicon.png', 'icon-192.png', 'icon-512.png', 'index.html', 'manifest.webmanifest',
-      'page.js', 'zorbly.js', 'zorbly.wasm']);
+      'page.js', 'runs.js', 'zorbly.js', 'zorbly.wasm']);
 
     // The network gone: no server, and the browser offline.
     await site.close();

@@ -1,22 +1,19 @@
 // The page in headless Chromium (node --test; scripts/test-web.sh runs it),
-// served on 127.0.0.1 from ZORBLY_SITE (default dist/web). The page's clock
-// is Playwright's fake one, paused: frames run only when a test lets time
-// pass, so every input lands between known frames. A test writes down the
-// keys it gave and the frames between them as a script, and the canvas must
-// equal, pixel for pixel, the native zorbly-headless's shot at the end of it
-// (ZORBLY_NATIVE_HEADLESS), or for a game-over frame, which that program
-// cannot shoot, the native last_picture's (ZORBLY_LAST_PICTURE).
-// Screenshots go to ZORBLY_SHOTS.
+// served on 127.0.0.1 from ZORBLY_SITE (default dist/web), its game stepped
+// under a paused clock and held, pixel for pixel, to the native programs'
+// pictures (game_steps.mjs). Screenshots go to ZORBLY_SHOTS.
 
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
-import { DESKTOP, PHONE, fieldDiffersFrom, launch, openPage, screenshot, serve } from './harness.mjs';
+import { DESKTOP, PHONE, launch, screenshot, serve } from './harness.mjs';
+import {
+  LAST_PICTURE, NATIVE, expectNative, frames, openPaused, phase, reach, recorder, runMore, runUntil,
+} from './game_steps.mjs';
 
-const { ZORBLY_NATIVE_HEADLESS: NATIVE, ZORBLY_LAST_PICTURE: LAST_PICTURE } = process.env;
 const SHOTS = process.env.ZORBLY_SHOTS || path.join(tmpdir(), 'zorbly-web-shots');
 const UP = 38, DOWN = 40, Z = 90, SHIFT = 16;
 let site, browser, scratch;
@@ -36,66 +33,8 @@ after(async () => {
 });
 
 // The page at `query`, loaded and waiting for its first key, its clock paused.
-async function open(query = '?seed=1', viewport = DESKTOP) {
-  const opened = await openPage(browser, site.url + query, viewport, (page) => page.clock.install());
-  await opened.page.waitForFunction(() => ['waiting', 'failed'].includes(window.zorbly?.phase));
-  await opened.page.clock.pauseAt(Date.now() + 1000);
-  return opened;
-}
-
-const phase = (page) => page.evaluate(() => window.zorbly.phase);
-const frames = (page) => page.evaluate(() => window.zorbly.frames);
-
-// Waits in real time (a dialog's close event is a task of its own) for a phase.
-async function reach(page, want) {
-  for (let i = 0; i < 100 && (await phase(page)) !== want; ++i) await new Promise((r) => setTimeout(r, 20));
-  assert.equal(await phase(page), want);
-}
-
-// Lets time pass until n frames of this game have run (or more, when a
-// display frame runs two), or the game is over; returns how many ran.
-async function runUntil(page, n) {
-  for (let i = 0; i < 4 * n + 10; ++i) {
-    const ran = await frames(page);
-    if (ran >= n || !['waiting', 'playing'].includes(await phase(page))) return ran;
-    await page.clock.runFor(16);
-  }
-  assert.fail(`${n} frames did not come (${await phase(page)})`);
-}
-const runMore = async (page, n) => runUntil(page, (await frames(page)) + n);
-
-// The keys given to the page and the frames between them, as a script.
-function recorder(page, seed) {
-  const lines = [`seed ${seed}`];
-  let played = 0;
-  const catchUp = async () => {
-    const ran = await frames(page);
-    if (ran > played) lines.push(`tick ${ran - played}`);
-    played = ran;
-  };
-  return {
-    // Gives the page a key event through `send`, and notes it.
-    async key(down, code, send) {
-      await catchUp();
-      lines.push(`${down ? 'down' : 'up'} ${code}`);
-      await send();
-    },
-    async text() {
-      await catchUp();
-      return lines.join('\n') + '\n';
-    },
-  };
-}
-
-// The canvas must be the native program's picture at the end of the script.
-async function expectNativePicture(page, script, gameOver = false) {
-  const file = path.join(scratch, 'script.txt'), png = path.join(scratch, 'native.png');
-  writeFileSync(file, gameOver ? script : `${script}trace off\nshot ${png}\n`);
-  if (gameOver) execFileSync(LAST_PICTURE, [file, png]);
-  else execFileSync(NATIVE, ['--script', file]);
-  const differ = await fieldDiffersFrom(page, readFileSync(png));
-  assert.equal(differ, 0, `the canvas differs from the native picture of\n${script}`);
-}
+const open = (query = '?seed=1', viewport = DESKTOP) => openPaused(browser, site.url + query, viewport);
+const expectNativePicture = (page, script, gameOver = false) => expectNative(page, script, gameOver, scratch);
 
 // The top row of the chick (what is drawn left of x = 20 below the score),
 // and whether a shot flies ahead of it, in the rows below that.
