@@ -19,9 +19,14 @@ const SCROLLING = new Set([32, 33, 34, 35, 36, 37, 38, 39, 40]);
 const RUNNING = 2, BOX = 8;
 
 const $ = (id) => document.getElementById(id);
-const field = $('field'), stage = $('stage'), statusLine = $('status'), again = $('again');
+const field = $('field'), edge = $('edge'), stage = $('stage'), statusLine = $('status'), again = $('again');
 const box = $('box'), boxTitle = $('box-title'), boxPrompt = $('box-prompt');
 const context = field.getContext('2d', { alpha: false });
+{
+  const line = edge.getContext('2d', { alpha: false });   // the grey round the field
+  line.fillStyle = '#333';
+  line.fillRect(0, 0, 1, 1);
+}
 
 const touch = matchMedia('(any-pointer: coarse)').matches || navigator.maxTouchPoints > 0;
 document.documentElement.classList.toggle('touch', touch);
@@ -321,16 +326,25 @@ function fit() {
   const ratio = devicePixelRatio || 1;
   const area = stage.getBoundingClientRect();
   // The whole screen pixels the stage spans (a rounding error short of one counts).
-  const width = Math.floor(area.width * ratio + 1e-6), height = Math.floor(area.height * ratio + 1e-6);
-  const at = game._zorbly_place_field(width, height) >> 2;
+  const roomX = Math.floor(area.width * ratio + 1e-6), roomY = Math.floor(area.height * ratio + 1e-6);
+  const at = game._zorbly_place_field(roomX, roomY) >> 2;
   const scale = game.HEAP32[at];
   const left = Math.round(area.left * ratio) + game.HEAP32[at + 1];
   const top = Math.round(area.top * ratio) + game.HEAP32[at + 2];
-  field.style.width = `${(field.width * scale) / ratio}px`;
-  field.style.height = `${(field.height * scale) / ratio}px`;
-  field.style.left = `${left / ratio}px`;
-  field.style.top = `${top / ratio}px`;
-  field.style.visibility = 'visible';
+  const size = field.width * scale;   // the field is square
+  place(field, left, top, size, ratio);
+  place(edge, left - 1, top - 1, size + 2, ratio);   // one screen pixel round it
+}
+
+// Shows a square canvas (at the page's top left, one CSS pixel a pixel:
+// index.html) over the square of screen pixels at (left, top), size wide. A
+// transform lands where it is told, at any zoom; CSS positions and sizes are
+// rounded to the browser's own grid, which need not be whole screen pixels,
+// and a scaled box's edges are blurred, where a pixelated canvas's are not.
+function place(canvas, left, top, size, ratio) {
+  const k = size / (canvas.width * ratio);
+  canvas.style.transform = `matrix(${k}, 0, 0, ${k}, ${left / ratio}, ${top / ratio})`;
+  canvas.style.visibility = 'visible';
 }
 
 new ResizeObserver(fit).observe(stage);
