@@ -4,7 +4,9 @@
 // the 120x120 field where the game places it (the largest whole scale that
 // fits, centred), and turns keys, touch buttons and gamepads into the
 // desktop's virtual-key codes. The game waits for the first key or touch; the
-// game-over box is a <dialog>.
+// game-over box is a <dialog>. Keys never scroll, so that in another page's
+// <iframe> they move the chick and not that page; while the page does not
+// have the keys, the field says "Click to play".
 //
 // window.zorbly tells tools and tests how the page stands: phase, frames
 // run in this game, and when the page became ready, the first game began and
@@ -20,7 +22,8 @@ const RUNNING = 2, BOX = 8;
 
 const $ = (id) => document.getElementById(id);
 const field = $('field'), edge = $('edge'), stage = $('stage'), statusLine = $('status'), again = $('again');
-const box = $('box'), boxTitle = $('box-title'), boxPrompt = $('box-prompt');
+const box = $('box'), boxTitle = $('box-title'), boxPrompt = $('box-prompt'), ok = $('ok');
+const wake = $('wake');
 const context = field.getContext('2d', { alpha: false });
 {
   const line = edge.getContext('2d', { alpha: false });   // the grey round the field
@@ -31,6 +34,7 @@ const context = field.getContext('2d', { alpha: false });
 const touch = matchMedia('(any-pointer: coarse)').matches || navigator.maxTouchPoints > 0;
 document.documentElement.classList.toggle('touch', touch);
 const PRESS_ANY_KEY = touch ? 'Press any key or touch the screen' : 'Press any key';
+if (touch) wake.textContent = 'Touch to play';
 
 // loading -> waiting (for the first key) -> playing -> box -> over, and
 // Play again -> playing. After the ending, stopped: keys still go to the game.
@@ -71,6 +75,7 @@ function fail(message) {
   statusLine.classList.add('failed');
   again.hidden = true;
   stopFrames();
+  showFocus();
 }
 
 // Runs fn; a failure inside stops the page with its message.
@@ -181,13 +186,19 @@ function showBox() {
   boxTitle.textContent = title;
   boxPrompt.textContent = prompt ?? '';
   phase = 'box';
+  // Opening it focuses OK, and in a frame from another site that focus
+  // scrolls the page around it: open it with nothing to focus, then focus OK
+  // without scrolling.
+  box.inert = true;
   box.showModal();
+  box.inert = false;
+  ok.focus({ preventScroll: true });
 }
 
 box.addEventListener('close', () => {
   phase = 'over';
   again.hidden = false;
-  again.focus();
+  again.focus({ preventScroll: true });   // in a frame, the page around it stays put
 });
 
 again.addEventListener('click', () => {
@@ -202,11 +213,12 @@ again.addEventListener('click', () => {
 // --- keyboard ---------------------------------------------------------------------
 
 addEventListener('keydown', (e) => {
-  if (box.open) return;
   const code = e.keyCode;
   if (!(code > 0 && code < 256)) return;
   const onButton = e.target instanceof HTMLButtonElement;
+  // In every phase, the box's included: in a frame they would scroll the page around it.
   if (SCROLLING.has(code) && !(onButton && code === 32)) e.preventDefault();
+  if (box.open) return;
   if (onButton && (code === 13 || code === 32)) return;  // the button's own
   held[code] = 1;
   press(code);   // auto-repeat presses again, as on the desktop
@@ -230,6 +242,14 @@ function releaseAll() {
 }
 
 addEventListener('blur', releaseAll);
+
+// "Click to play" over the field while the keys go elsewhere: another window,
+// or the page around this one in a frame. Any click in the page gives it the keys.
+function showFocus() {
+  wake.hidden = phase === 'loading' || phase === 'failed' || document.hasFocus();
+}
+addEventListener('focus', showFocus);
+addEventListener('blur', showFocus);
 document.addEventListener('visibilitychange', () => {
   if (document.hidden) {
     releaseAll();
@@ -334,6 +354,8 @@ function fit() {
   const size = field.width * scale;   // the field is square
   place(field, left, top, size, ratio);
   place(edge, left - 1, top - 1, size + 2, ratio);   // one screen pixel round it
+  wake.style.left = `${(left + size / 2) / ratio}px`;   // centred on it (index.html)
+  wake.style.top = `${(top + size / 2) / ratio}px`;
 }
 
 // Shows a square canvas (at the page's top left, one CSS pixel a pixel:
@@ -372,6 +394,7 @@ async function start() {
     setStatus(PRESS_ANY_KEY);
     timings.ready = performance.now();
   });
+  showFocus();
 }
 
 start();

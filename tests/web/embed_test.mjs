@@ -6,7 +6,7 @@
 
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { mkdirSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { launch, openPage, serve } from './harness.mjs';
@@ -102,4 +102,193 @@ test('every screen pixel of the field shows its field pixel at any zoom, with th
     assert.equal(c.beyond, 0, `${ratio}: the grey spreads further than one screen pixel`);
     assert.deepEqual(c.errors, [], `${ratio}`);
   }
+});
+
+// --- in another page's <iframe> -------------------------------------------------------
+
+// A long page of text with the game at src in a frame half way down.
+function hostPage(src, allow) {
+  return `<!doctype html>
+<html lang="en"><head><meta charset="utf-8"><title>A page with Zorbly in it</title>
+<link rel="icon" href="data:,">
+<style>
+  body { margin: 0; font: 16px sans-serif; background: #fff; color: #000; }
+  .text { height: 1200px; padding: 1rem; background: repeating-linear-gradient(#eee 0 40px, #ddd 40px 80px); }
+  iframe { display: block; width: 640px; height: 480px; margin: 0 auto; border: 0; }
+</style></head><body>
+<div class="text">Above the game.</div>
+<iframe src="${src}"${allow ? ' allow="fullscreen"' : ''}></iframe>
+<div class="text">Below the game.</div>
+</body></html>`;
+}
+
+// The host page, from the game's own site or another (localhost, from a
+// server of its own), scrolled so that the frame's top 150 pixels show at the
+// bottom of the window (the field's top, not the box in its middle nor the
+// buttons under it), and the game in it waiting, its clock paused.
+async function openHost({ allow = true, elsewhere = false } = {}) {
+  const body = hostPage(site.url + 'index.html?seed=1', allow);
+  let url = site.url + 'host.html', hostSite = null;
+  if (elsewhere) {
+    const dir = mkdtempSync(path.join(tmpdir(), 'zorbly-host-'));
+    writeFileSync(path.join(dir, 'host.html'), body);
+    hostSite = await serve(dir);
+    hostSite.dir = dir;
+    url = hostSite.url.replace('127.0.0.1', 'localhost') + 'host.html';
+  }
+  const opened = await openPage(browser, url, { width: 800, height: 600 }, async (page) => {
+    await page.clock.install();   // the context's clock: in the frame too
+    if (!elsewhere) await page.route(url, (route) => route.fulfill({ contentType: 'text/html; charset=utf-8', body }));
+  });
+  opened.context.on('close', () => {
+    if (!hostSite) return;
+    hostSite.close();
+    rmSync(hostSite.dir, { recursive: true, force: true });
+  });
+  const { page } = opened;
+  const game = site.url + 'index.html';
+  let frame;
+  for (let i = 0; i < 100 && !frame; ++i, await settle()) frame = page.frames().find((f) => f.url().startsWith(game));
+  assert.ok(frame, `no frame of ${game} in ${page.frames().map((f) => f.url())}`);
+  await frame.waitForFunction(() => window.zorbly?.phase === 'waiting');
+  await page.clock.pauseAt(Date.now() + 1000);
+  await page.evaluate(() => scrollTo(0, document.querySelector('iframe').offsetTop - innerHeight + 150));
+  return { ...opened, frame };
+}
+
+const scrolled = (page) => page.evaluate(() => scrollY);
+const phaseIn = (frame) => frame.evaluate(() => window.zorbly.phase);
+const settle = () => new Promise((resolve) => setTimeout(resolve, 150));   // a scroll would have begun
+
+// Lets time pass until n frames of this game have run, or the game is over.
+async function runUntil(page, frame, n) {
+  for (let i = 0; i < 4 * n + 10; ++i) {
+    const ran = await frame.evaluate(() => window.zorbly.frames);
+    if (ran >= n || !['waiting', 'playing'].includes(await phaseIn(frame))) return ran;
+    await page.clock.runFor(16);
+  }
+  assert.fail(`${n} frames did not come (${await phaseIn(frame)})`);
+}
+
+// Holds each key (three presses: two of them the keyboard's repeats), then lets go.
+async function hold(page, keys) {
+  for (const key of keys) {
+    for (let i = 0; i < 3; ++i) await page.keyboard.down(key);
+    await page.keyboard.up(key);
+  }
+  await settle();
+}
+
+// The top row of the chick: the first row below the score lit left of x = 20.
+// In a frame, or a page.
+function chickTop(frame) {
+  return frame.evaluate(() => {
+    const data = document.getElementById('field').getContext('2d').getImageData(0, 0, 20, 120).data;
+    for (let y = 14; y < 120; ++y) {
+      for (let x = 0; x < 20; ++x) if (data[(y * 20 + x) * 4] + data[(y * 20 + x) * 4 + 1] > 0) return y;
+    }
+    return 120;
+  });
+}
+
+const wakeShown = (frame) => frame.locator('#wake').isVisible();
+
+test('in another page\'s frame, scrolling keys never scroll that page, in any phase; the GAME OVER box comes and goes without scrolling it', async () => {
+  const seen = [await keysInAFrame(false), await keysInAFrame(true)];
+  for (const { name, steps, moved, errors } of seen) {
+    assert.deepEqual(steps, steps.map((s) => s.replace(/-?\d+$/, '0')), `${name}: the host page moved`);
+    assert.equal(moved, 0, name);
+    assert.deepEqual(errors, [], name);
+  }
+});
+
+async function keysInAFrame(elsewhere) {
+  const name = elsewhere ? 'from another site' : 'from the same site';
+  const { page, context, frame, errors } = await openHost({ elsewhere });
+  const at = await scrolled(page);
+  assert.ok(at > 0, `${name}: the host page is scrolled`);
+  const steps = [];   // how far the host page moved at each step
+  let last = at;
+  const check = async (what) => {
+    const now = await scrolled(page);
+    steps.push(`${what}: ${now - last}`);
+    last = now;
+  };
+  await frame.evaluate(() => window.focus());   // the game has the keys, and still waits
+  assert.deepEqual([await frame.evaluate(() => document.hasFocus()), await phaseIn(frame)], [true, 'waiting'], name);
+  await settle();
+  await check('focused');
+
+  await hold(page, ['PageDown']);   // starts the game
+  await check('waiting');
+  assert.equal(await phaseIn(frame), 'playing', name);
+  await runUntil(page, frame, 5);
+  await hold(page, ['ArrowDown', 'ArrowUp', 'Space', 'PageDown', 'End']);
+  await check('playing');
+  await runUntil(page, frame, 1000);
+  assert.equal(await phaseIn(frame), 'box', name);
+  await settle();
+  await check('the box shown');
+  await hold(page, ['ArrowDown', 'ArrowUp', 'PageDown', 'End']);
+  await check('keys in the box');
+  await page.keyboard.press('Enter');   // OK
+  for (let i = 0; i < 50 && (await phaseIn(frame)) !== 'over'; ++i) await settle();
+  assert.equal(await phaseIn(frame), 'over', name);
+  await settle();
+  await check('the box gone');
+  await hold(page, ['ArrowDown', 'ArrowUp', 'PageDown', 'End']);
+  await check('after it');
+  await hold(page, ['Space']);   // on Play again, which has the focus: a new game
+  assert.equal(await phaseIn(frame), 'playing', name);
+  await check('Play again');
+  await page.screenshot({ path: path.join(SHOTS, `in-a-frame-${elsewhere ? 'elsewhere' : 'same-site'}.png`) });
+  const moved = (await scrolled(page)) - at;
+  await context.close();
+  return { name, steps, moved, errors };
+}
+
+test('"Click to play" shows over the field while the page does not have the keys: in a frame until clicked into', async () => {
+  const { page, context, frame, errors } = await openHost();
+  await page.evaluate(() => document.querySelector('iframe').scrollIntoView({ block: 'center' }));
+  assert.equal(await frame.evaluate(() => document.hasFocus()), false);
+  assert.equal(await wakeShown(frame), true, 'shown before the click');
+  const wake = await frame.evaluate(() => {
+    const rect = (e) => e.getBoundingClientRect();
+    const w = rect(document.getElementById('wake')), f = rect(document.getElementById('field'));
+    return { text: document.getElementById('wake').textContent, wake: [w.left, w.top, w.right, w.bottom],
+      field: [f.left, f.top, f.right, f.bottom] };
+  });
+  assert.equal(wake.text, 'Click to play');
+  const middle = (a, b) => (a + b) / 2;
+  assert.ok(Math.abs(middle(wake.wake[0], wake.wake[2]) - middle(wake.field[0], wake.field[2])) < 1
+    && Math.abs(middle(wake.wake[1], wake.wake[3]) - middle(wake.field[1], wake.field[3])) < 1, `centred: ${JSON.stringify(wake)}`);
+  assert.ok(wake.wake[0] > wake.field[0] && wake.wake[2] < wake.field[2] && wake.wake[3] - wake.wake[1] < 80,
+    `inside the field: ${JSON.stringify(wake)}`);
+  await page.screenshot({ path: path.join(SHOTS, 'in-a-frame-click-to-play.png') });
+
+  const box = await page.locator('iframe').boundingBox();
+  await page.mouse.click(box.x + box.width / 2, box.y + 100);   // on the field, where it shows
+  assert.equal(await frame.evaluate(() => document.hasFocus()), true, 'the click gave the page the keys');
+  assert.equal(await wakeShown(frame), false, 'hidden after the click');
+  assert.equal(await phaseIn(frame), 'playing', 'the click started the game');
+  await runUntil(page, frame, 3);
+  const before = await chickTop(frame);
+  await page.keyboard.down('ArrowDown');
+  await runUntil(page, frame, 7);
+  await page.keyboard.up('ArrowDown');
+  assert.ok((await chickTop(frame)) > before, 'ArrowDown moved the chick');
+
+  await page.evaluate(() => { document.body.tabIndex = -1; document.body.focus(); });   // the keys back to the host
+  await settle();
+  assert.equal(await wakeShown(frame), true, 'shown again once the host has the keys');
+  assert.deepEqual(errors, []);
+  await context.close();
+});
+
+test('a page that has the keys shows no "Click to play"', async () => {
+  const { page, context, errors } = await open();
+  assert.equal(await page.evaluate(() => document.hasFocus()), true);
+  assert.equal(await page.locator('#wake').isVisible(), false);
+  assert.deepEqual(errors, []);
+  await context.close();
 });
