@@ -23,7 +23,7 @@ const RUNNING = 2, BOX = 8;
 const $ = (id) => document.getElementById(id);
 const field = $('field'), edge = $('edge'), stage = $('stage'), statusLine = $('status'), again = $('again');
 const box = $('box'), boxTitle = $('box-title'), boxPrompt = $('box-prompt'), ok = $('ok');
-const wake = $('wake');
+const full = $('full'), wake = $('wake');
 const context = field.getContext('2d', { alpha: false });
 {
   const line = edge.getContext('2d', { alpha: false });   // the grey round the field
@@ -291,10 +291,22 @@ for (const button of document.querySelectorAll('.pad button')) {
   });
 }
 
-// A touch or click anywhere starts the game too.
-addEventListener('pointerdown', () => {
-  if (phase === 'waiting') safely(begin);
+// A touch or click anywhere starts the game too, but for the buttons under the field.
+addEventListener('pointerdown', (e) => {
+  if (phase === 'waiting' && !e.target.closest?.('#bar button')) safely(begin);
 });
+
+// --- full screen, where the browser allows it (in a frame, allow="fullscreen") ------
+
+full.hidden = !document.fullscreenEnabled;
+full.addEventListener('click', () => {
+  full.blur();   // the page keeps the keys (a click in a frame gives it them), the button not Space and Enter
+  const change = document.fullscreenElement ? document.exitFullscreen() : document.documentElement.requestFullscreen();
+  change.catch((e) => console.warn('full screen:', e.message));
+});
+document.addEventListener('fullscreenchange', () => {
+  full.textContent = document.fullscreenElement ? 'Leave full screen' : 'Full screen';
+});   // the stage's new size is fit() again's
 
 // --- gamepads (standard mapping): D-pad up and down, the left stick as the
 // game's stick rule says (half way presses, back within a quarter lets go), the

@@ -292,3 +292,84 @@ test('a page that has the keys shows no "Click to play"', async () => {
   assert.deepEqual(errors, []);
   await context.close();
 });
+
+// --- full screen -------------------------------------------------------------------------
+
+// The field's scale, whether it is whole and the largest that fits the stage,
+// and the window's size.
+function fieldScale(page) {
+  return page.evaluate(() => {
+    const f = document.getElementById('field').getBoundingClientRect();
+    const s = document.getElementById('stage').getBoundingClientRect();
+    const scale = (f.width * devicePixelRatio) / 120, room = Math.min(s.width, s.height) * devicePixelRatio;
+    const whole = Math.abs(scale - Math.round(scale)) < 1e-3;
+    return { scale, largest: whole && 120 * Math.round(scale) <= room + 1e-3 && 120 * (Math.round(scale) + 1) > room,
+      window: [innerWidth, innerHeight] };
+  });
+}
+
+test('Full screen fills the screen with the field at the largest whole scale; the click neither starts the game nor keeps its keys', async () => {
+  for (const viewport of [{ width: 800, height: 600 }, { width: 800, height: 600, deviceScaleFactor: 1.25 }]) {
+    const name = `at ${viewport.deviceScaleFactor ?? 1}`;
+    const { page, context, errors } = await open('?seed=1', viewport);
+    const button = page.locator('#full');
+    assert.deepEqual([await button.isVisible(), await button.textContent()], [true, 'Full screen'], name);
+    await button.click();
+    await page.waitForFunction(() => document.fullscreenElement === document.documentElement);
+    await settle();   // the stage's new size reaches fit()
+    assert.equal(await phaseIn(page), 'waiting', `${name}: the click did not start the game`);
+    assert.equal(await button.textContent(), 'Leave full screen', name);
+    assert.equal(await page.evaluate(() => document.activeElement === document.getElementById('full')), false,
+      `${name}: the button did not keep the keys`);
+    const scale = await fieldScale(page);
+    assert.ok(scale.largest, `${name}: scale ${JSON.stringify(scale)}`);
+    await page.screenshot({ path: path.join(SHOTS, `full-screen-${viewport.deviceScaleFactor ?? 1}.png`) });
+
+    await page.keyboard.press('Space');   // the game's: it starts, and the page stays full screen
+    assert.equal(await phaseIn(page), 'playing', name);
+    await page.clock.runFor(100);
+    const before = await chickTop(page);
+    await page.keyboard.down('ArrowDown');
+    await page.clock.runFor(100);
+    await page.keyboard.up('ArrowDown');
+    assert.ok((await chickTop(page)) > before, `${name}: ArrowDown moved the chick`);
+    await page.keyboard.press('Enter');
+    assert.equal(await page.evaluate(() => document.fullscreenElement !== null), true, `${name}: still full screen`);
+
+    await button.click();
+    await page.waitForFunction(() => document.fullscreenElement === null);
+    await settle();
+    assert.equal(await button.textContent(), 'Full screen', name);
+    assert.ok((await fieldScale(page)).largest, name);
+    assert.deepEqual(errors, [], name);
+    await context.close();
+  }
+});
+
+test('no Full screen button in a frame from another site that does not allow it; one where it does, which gives the game the keys', async () => {
+  for (const allow of [false, true]) {   // a frame from the same site may by default
+    const { page, context, frame, errors } = await openHost({ allow, elsewhere: true });
+    assert.equal(await frame.evaluate(() => document.fullscreenEnabled), allow);
+    assert.equal(await frame.locator('#full').isVisible(), allow, `allow="fullscreen": ${allow}`);
+    if (allow) {
+      await page.evaluate(() => document.querySelector('iframe').scrollIntoView({ block: 'center' }));
+      assert.equal(await frame.evaluate(() => document.hasFocus()), false);
+      const small = await fieldScale(frame);
+      await frame.locator('#full').click();
+      await frame.waitForFunction(() => document.fullscreenElement === document.documentElement);
+      await settle();
+      assert.deepEqual([await phaseIn(frame), await frame.evaluate(() => document.hasFocus()), await wakeShown(frame)],
+        ['waiting', true, false], 'full screen, with the keys, still waiting');
+      const large = await fieldScale(frame);
+      assert.ok(large.largest && large.scale > small.scale, `from ${JSON.stringify(small)} to ${JSON.stringify(large)}`);
+      await page.screenshot({ path: path.join(SHOTS, 'full-screen-from-a-frame.png') });
+      await page.keyboard.press('ArrowDown');
+      assert.equal(await phaseIn(frame), 'playing', 'the key reached the game');
+      await frame.locator('#full').click();   // (Escape is the browser's, which headless has not)
+      await frame.waitForFunction(() => document.fullscreenElement === null);
+      assert.equal(await frame.locator('#full').textContent(), 'Full screen');
+    }
+    assert.deepEqual(errors, []);
+    await context.close();
+  }
+});
