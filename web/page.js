@@ -300,13 +300,16 @@ addEventListener('pointerdown', (e) => {
 
 full.hidden = !document.fullscreenEnabled;
 full.addEventListener('click', () => {
-  full.blur();   // the page keeps the keys (a click in a frame gives it them), the button not Space and Enter
+  // Space and Enter go to the game, not to this button; the page keeps the
+  // keys (a click in a frame has given it them).
+  full.blur();
   const change = document.fullscreenElement ? document.exitFullscreen() : document.documentElement.requestFullscreen();
   change.catch((e) => console.warn('full screen:', e.message));
 });
+// fit() follows the new size of the stage, as on any resize.
 document.addEventListener('fullscreenchange', () => {
   full.textContent = document.fullscreenElement ? 'Leave full screen' : 'Full screen';
-});   // the stage's new size is fit() again's
+});
 
 // --- gamepads (standard mapping): D-pad up and down, the left stick as the
 // game's stick rule says (half way presses, back within a quarter lets go), the
