@@ -1,5 +1,5 @@
 #!/bin/sh
-# Tests the browser build (about 35 s when the builds are there):
+# Tests the browser build (about a minute when the builds are there):
 #
 #   1. builds it (scripts/build-web.sh -> dist/web/) and, natively, the test
 #      suites and programs the browser build is held to (build-web-native/,
@@ -9,7 +9,9 @@
 #      ZORBLY_HEADLESS="node dist/web/zorbly-headless.js");
 #   3. runs the page in headless Chromium (tests/web/page_test.mjs): scaling,
 #      the first frame, keys, touch, gamepads, game over against the native
-#      program's picture, Play again, a bad seed, a hidden tab. Screenshots
+#      program's picture, Play again, a bad seed, a hidden tab; and
+#      (tests/web/embed_test.mjs) every screen pixel of the field at seven
+#      zooms, full screen, and the page in another page's frame. Screenshots
 #      go to build-web/shots/ (ZORBLY_SHOTS to change it).
 #
 # NATIVE_BUILD_DIR names another native build to use (scripts/test.sh's

@@ -5,7 +5,9 @@
 // fits, centred), and turns keys, touch buttons and gamepads into the
 // desktop's virtual-key codes. The game waits for the first key or touch (one
 // that comes while the game still loads starts it once it has loaded); the
-// game-over box is a <dialog>.
+// game-over box is a <dialog>. Keys never scroll, so that in another page's
+// <iframe> they move the chick and not that page; while the page does not
+// have the keys, the field says "Click to play".
 //
 // Every game is recorded as it is played (page_main.cpp). After it, the
 // player can save the run as a file or copy a link that carries it; a run
@@ -34,15 +36,22 @@ const KEPT_RUN = 'zorbly.unfinished-run';
 const SKIP_MS = 8, SKIP_SLICE = 2000;
 
 const $ = (id) => document.getElementById(id);
-const field = $('field'), stage = $('stage'), statusLine = $('status'), again = $('again');
-const box = $('box'), boxTitle = $('box-title'), boxPrompt = $('box-prompt');
+const field = $('field'), edge = $('edge'), stage = $('stage'), statusLine = $('status'), again = $('again');
+const box = $('box'), boxTitle = $('box-title'), boxPrompt = $('box-prompt'), ok = $('ok');
+const full = $('full'), wake = $('wake');
 const saveButton = $('save'), linkButton = $('copy-link'), linkText = $('link'), skipButton = $('skip');
 const openButton = $('open'), openFile = $('open-file'), keptButton = $('kept');
 const context = field.getContext('2d', { alpha: false });
+{
+  const line = edge.getContext('2d', { alpha: false });   // the grey round the field
+  line.fillStyle = '#333';
+  line.fillRect(0, 0, 1, 1);
+}
 
 const touch = matchMedia('(any-pointer: coarse)').matches || navigator.maxTouchPoints > 0;
 document.documentElement.classList.toggle('touch', touch);
 const PRESS_ANY_KEY = touch ? 'Press any key or touch the screen' : 'Press any key';
+if (touch) wake.textContent = 'Touch to play';
 
 // loading -> waiting (for the first key) -> playing -> box -> over, and
 // Play again -> playing. After the ending, stopped: keys still go to the game.
@@ -91,6 +100,7 @@ function fail(message) {
   again.hidden = true;
   showRunControls();
   stopFrames();
+  showFocus();
 }
 
 // Runs fn; a failure inside stops the page with its message.
@@ -222,7 +232,13 @@ function showBox() {
   boxTitle.textContent = title;
   boxPrompt.textContent = prompt ?? '';
   phase = 'box';
+  // Opening it focuses OK, and in a frame from another site that focus
+  // scrolls the page around it: open it with nothing to focus, then focus OK
+  // without scrolling.
+  box.inert = true;
   box.showModal();
+  box.inert = false;
+  ok.focus({ preventScroll: true });
 }
 
 box.addEventListener('close', () => {
@@ -230,7 +246,7 @@ box.addEventListener('close', () => {
   forgetKeptRun();
   showRunControls();
   again.hidden = false;
-  again.focus();
+  again.focus({ preventScroll: true });   // in a frame, the page around it stays put
 });
 
 again.addEventListener('click', () => {
@@ -256,10 +272,11 @@ function onKeyDown(e) {
     e.preventDefault();
     return;
   }
-  if (box.open) return;
   if (!(code > 0 && code < 256)) return;
   const onButton = e.target instanceof HTMLButtonElement;
+  // In every phase, the box's included: in a frame they would scroll the page around it.
   if (SCROLLING.has(code) && !(onButton && code === 32)) e.preventDefault();
+  if (box.open) return;
   if (onButton && (code === 13 || code === 32)) return;  // the button's own
   held[code] = 1;
   if (phase === 'loading') startWhenReady = true;   // pressed once the game is there
@@ -284,6 +301,14 @@ function releaseAll() {
 }
 
 addEventListener('blur', releaseAll);
+
+// "Click to play" over the field while the keys go elsewhere: another window,
+// or the page around this one in a frame. Any click in the page gives it the keys.
+function showFocus() {
+  wake.hidden = phase === 'loading' || phase === 'failed' || document.hasFocus();
+}
+addEventListener('focus', showFocus);
+addEventListener('blur', showFocus);
 document.addEventListener('visibilitychange', () => {
   if (document.hidden) {
     keepRun();
@@ -326,14 +351,29 @@ for (const button of document.querySelectorAll('.pad button')) {
   });
 }
 
-// A touch or click anywhere starts the game too.
+// A touch or click anywhere starts the game too, but for the buttons under the field.
 addEventListener('pointerdown', onPointerDown);
 
 function onPointerDown(e) {
-  if (e.target instanceof HTMLButtonElement && !e.target.dataset.key) return;   // the bar's own buttons
+  if (e.target.closest?.('#bar button')) return;
   if (phase === 'loading') startWhenReady = true;
   if (phase === 'waiting') safely(begin);
 }
+
+// --- full screen, where the browser allows it (in a frame, allow="fullscreen") ------
+
+full.hidden = !document.fullscreenEnabled;
+full.addEventListener('click', () => {
+  // Space and Enter go to the game, not to this button; the page keeps the
+  // keys (a click in a frame has given it them).
+  full.blur();
+  const change = document.fullscreenElement ? document.exitFullscreen() : document.documentElement.requestFullscreen();
+  change.catch((e) => console.warn('full screen:', e.message));
+});
+// fit() follows the new size of the stage, as on any resize.
+document.addEventListener('fullscreenchange', () => {
+  full.textContent = document.fullscreenElement ? 'Leave full screen' : 'Full screen';
+});
 
 // --- gamepads (standard mapping): D-pad up and down, the left stick as the
 // game's stick rule says (half way presses, back within a quarter lets go), the
@@ -538,16 +578,27 @@ function fit() {
   const ratio = devicePixelRatio || 1;
   const area = stage.getBoundingClientRect();
   // The whole screen pixels the stage spans (a rounding error short of one counts).
-  const width = Math.floor(area.width * ratio + 1e-6), height = Math.floor(area.height * ratio + 1e-6);
-  const at = game._zorbly_place_field(width, height) >> 2;
+  const roomX = Math.floor(area.width * ratio + 1e-6), roomY = Math.floor(area.height * ratio + 1e-6);
+  const at = game._zorbly_place_field(roomX, roomY) >> 2;
   const scale = game.HEAP32[at];
   const left = Math.round(area.left * ratio) + game.HEAP32[at + 1];
   const top = Math.round(area.top * ratio) + game.HEAP32[at + 2];
-  field.style.width = `${(field.width * scale) / ratio}px`;
-  field.style.height = `${(field.height * scale) / ratio}px`;
-  field.style.left = `${left / ratio}px`;
-  field.style.top = `${top / ratio}px`;
-  field.style.visibility = 'visible';
+  const size = field.width * scale;   // the field is square
+  place(field, left, top, size, ratio);
+  place(edge, left - 1, top - 1, size + 2, ratio);   // one screen pixel round it
+  wake.style.left = `${(left + size / 2) / ratio}px`;   // centred on it (index.html)
+  wake.style.top = `${(top + size / 2) / ratio}px`;
+}
+
+// Shows a square canvas (at the page's top left, one CSS pixel a pixel:
+// index.html) over the square of screen pixels at (left, top), size wide. A
+// transform lands where it is told, at any zoom; CSS positions and sizes are
+// rounded to the browser's own grid, which need not be whole screen pixels,
+// and a scaled box's edges are blurred, where a pixelated canvas's are not.
+function place(canvas, left, top, size, ratio) {
+  const k = size / (canvas.width * ratio);
+  canvas.style.transform = `matrix(${k}, 0, 0, ${k}, ${left / ratio}, ${top / ratio})`;
+  canvas.style.visibility = 'visible';
 }
 
 new ResizeObserver(fit).observe(stage);
@@ -580,6 +631,7 @@ async function start() {
     showRunControls();
     timings.ready = performance.now();
   });
+  showFocus();
   if (phase !== 'waiting') return;
   if (linkedRun() !== null) {
     await watchLink();
