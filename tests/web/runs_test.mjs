@@ -260,7 +260,7 @@ test('a key pressed while the page loads starts the game once it is there, its f
   await fresh.page.goto(`${site.url}?seed=1`, { waitUntil: 'commit' });
   await fresh.page.waitForFunction(() => window.zorblyEarly, null, { polling: 1 });
   await fresh.page.keyboard.press('z');
-  await fresh.page.waitForFunction(() => window.zorbly?.timings.firstFrame !== null);
+  await fresh.page.waitForFunction(() => (window.zorbly?.timings.firstFrame ?? null) !== null);
   const firstFrame = await fresh.page.evaluate(() => window.zorbly.timings.firstFrame);
   assert.ok(firstFrame < 1000, `the first frame after ${firstFrame} ms`);
   assert.deepEqual([...errors, ...fresh.errors], []);
