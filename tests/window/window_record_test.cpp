@@ -200,10 +200,16 @@ TEST_F(RecordedGame, PlaysAgainHeadlessAndInTheWindowExactly) {
   EXPECT_EQ(difference(shown, headlessLast), "") << "the window's last picture against the headless shot";
 
   // Again in the window: --replay shows the same game; its own recording
-  // holds the same events, and its state and shot lines agree.
+  // holds the same events, and its state and shot lines agree. The file has
+  // CR LF line ends, as one saved on Windows (or by the page there) has.
   const std::string replayScript = dir_ + "/replay.txt";
   const std::string again = dir_ + "/recording-of-the-replay.txt";
-  writeFile(replayScript, recording + "state\nshot " + dir_ + "/replayed-shot.png\n");
+  std::string crlf;
+  for (const char c : recording + "state\nshot " + dir_ + "/replayed-shot.png\n") {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  writeFile(replayScript, crlf);
   SpawnOptions options;
   options.argv = {ZORBLY_EXE, "--replay", replayScript, "--record", again};
   options.env = environmentWithout({"DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY"},
