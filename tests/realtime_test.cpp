@@ -12,6 +12,7 @@
 #include "session/frame_loop.h"
 #include "session/script_runner.h"
 #include "session/recorder.h"
+#include "session/recording_text.h"
 #include "session/replay.h"
 #include "session/messages.h"
 #include "support/golden.h"
@@ -235,6 +236,26 @@ TEST(Recorder, AFileThatCannotBeWrittenIsSaidOnceAndPlayGoesOn) {
   EXPECT_EQ(err.str(),
             "zorbly: cannot write the recording to /full/r\\x1b]0;pwned\\x07.txt: No space left on device; "
             "recording stopped\n");
+}
+
+// A recording kept in memory up to a limit (the page's) holds whole lines
+// only: the line that would pass the limit is refused, said once, and the
+// text stays the run up to there.
+TEST(Recorder, ARecordingInMemoryStopsWholeAtItsLimit) {
+  RecordingText text(24);
+  std::ostringstream err;
+  Recorder r(text, err, "the run");
+  r.started(1);
+  r.applied({Command::Kind::down, 38, {}});
+  r.applied({Command::Kind::tick, 3, {}});
+  r.applied({Command::Kind::up, 38, {}});
+  r.applied({Command::Kind::down, 40, {}});
+  EXPECT_EQ(text.text(), "seed 1\ndown 38\ntick 3\n");
+  EXPECT_TRUE(text.full());
+  EXPECT_EQ(err.str(), "zorbly: cannot write the recording to the run: File too large; recording stopped\n");
+  text.clear();
+  EXPECT_TRUE(text.writeLine("seed 2\n"));
+  EXPECT_FALSE(text.full());
 }
 
 // Games played through the frame loop with the clock's seed and random keys
