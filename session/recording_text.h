@@ -36,7 +36,6 @@ class RecordingText : public LineSink {
   const std::string& text() const { return text_; }
   // True once a line was refused: the text is the run up to there.
   bool full() const { return full_; }
-  std::size_t limit() const { return limit_; }
 
   // Empty again, for the next game (the room stays).
   void clear() {

@@ -194,10 +194,10 @@ function onFrame() {
 }
 
 function runDue() {
-  if (skipping) skipSome();
+  const skipped = skipping ? skipSome() : 0;
   const frames = check(game._zorbly_run_due(now()));
   const status = game._zorbly_status();
-  if (frames > 0) {
+  if (skipped + frames > 0) {
     draw();
     if (timings.firstFrame === null) timings.firstFrame = performance.now();
   }
@@ -216,14 +216,16 @@ function runDue() {
   }
 }
 
-// Runs the watched run on for a few milliseconds at full speed.
+// Runs the watched run on for a few milliseconds at full speed; returns
+// how many frames ran.
 function skipSome() {
   const started = performance.now();
-  let ran;
+  let frames = 0, ran;
   do {
     ran = check(game._zorbly_skip(now(), SKIP_SLICE));
+    frames += ran;
   } while (ran === SKIP_SLICE && performance.now() - started < SKIP_MS);
-  draw();
+  return frames;
 }
 
 // The game-over box, over the field as the last frame left it.

@@ -92,6 +92,7 @@ class Page {
     if (!watching) run_.reset();
     box_.pending = false;
     recording_.clear();
+    recordingErrors_.str({});
     recorder_.emplace(recording_, recordingErrors_, "the run");
     // The page writes nothing: no state or trace lines, no shots.
     session_.emplace(*assets_,
@@ -128,7 +129,7 @@ class Page {
   int skip(std::uint64_t now, int maxFrames) {
     if (!loop_) return 0;
     const int frames = loop_->skipReplay(now, maxFrames);
-    if (!box_.pending) present();
+    if (frames > 0 && !box_.pending) present();
     return frames;
   }
 
@@ -204,7 +205,7 @@ class Page {
   std::optional<Assets> assets_;
   PageBox box_{*this};
   RecordingText recording_{maxRunBytes};  // its room is taken once, here
-  std::ostringstream recordingErrors_;    // takeRun() says when it is full
+  std::ostringstream recordingErrors_;    // unread: takeRun() asks recording_ whether it is full
   std::optional<Recorder> recorder_;
   std::optional<ReplayScript> run_;       // the run being watched
   std::optional<Session> session_;

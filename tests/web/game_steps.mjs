@@ -9,11 +9,30 @@
 
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { readFileSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import path from 'node:path';
-import { DESKTOP, fieldDiffersFrom, openPage } from './harness.mjs';
+import { DESKTOP, fieldDiffersFrom, launch, openPage, serve } from './harness.mjs';
 
 export const { ZORBLY_NATIVE_HEADLESS: NATIVE, ZORBLY_LAST_PICTURE: LAST_PICTURE } = process.env;
+
+// What a test file works with: the site served from ZORBLY_SITE (default
+// dist/web), the browser, and a scratch folder named from `prefix`; close()
+// ends them.
+export async function startSuite(prefix) {
+  assert.ok(NATIVE && LAST_PICTURE, 'ZORBLY_NATIVE_HEADLESS and ZORBLY_LAST_PICTURE name the native programs');
+  const scratch = mkdtempSync(path.join(tmpdir(), prefix));
+  const site = await serve(process.env.ZORBLY_SITE || 'dist/web');
+  const browser = await launch();
+  return {
+    site, browser, scratch,
+    async close() {
+      await browser.close();
+      await site.close();
+      rmSync(scratch, { recursive: true, force: true });
+    },
+  };
+}
 
 // The page at `url`, its clock paused, once window.zorbly.phase is one of
 // `phases` (loaded and waiting for the first key, or failed, by default).

@@ -6,31 +6,25 @@
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdirSync, mkdtempSync, rmSync } from 'node:fs';
+import { mkdirSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
-import { DESKTOP, PHONE, launch, screenshot, serve } from './harness.mjs';
+import { DESKTOP, PHONE, screenshot } from './harness.mjs';
 import {
-  LAST_PICTURE, NATIVE, expectNative, frames, openPaused, phase, reach, recorder, runMore, runUntil,
+  NATIVE, expectNative, frames, openPaused, phase, reach, recorder, runMore, runUntil, startSuite,
 } from './game_steps.mjs';
 
 const SHOTS = process.env.ZORBLY_SHOTS || path.join(tmpdir(), 'zorbly-web-shots');
 const UP = 38, DOWN = 40, Z = 90, SHIFT = 16;
-let site, browser, scratch;
+let suite, site, browser, scratch;
 
 before(async () => {
-  assert.ok(NATIVE && LAST_PICTURE, 'ZORBLY_NATIVE_HEADLESS and ZORBLY_LAST_PICTURE name the native programs');
   mkdirSync(SHOTS, { recursive: true });
-  scratch = mkdtempSync(path.join(tmpdir(), 'zorbly-web-'));
-  site = await serve(process.env.ZORBLY_SITE || 'dist/web');
-  browser = await launch();
+  suite = await startSuite('zorbly-web-');
+  ({ site, browser, scratch } = suite);
 });
 
-after(async () => {
-  await browser?.close();
-  await site?.close();
-  if (scratch) rmSync(scratch, { recursive: true, force: true });
-});
+after(() => suite?.close());
 
 // The page at `query`, loaded and waiting for its first key, its clock paused.
 const open = (query = '?seed=1', viewport = DESKTOP) => openPaused(browser, site.url + query, viewport);

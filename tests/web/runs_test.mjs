@@ -9,13 +9,12 @@
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { readFileSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
 import { deflateSync } from 'node:zlib';
-import { DESKTOP, fieldDiffersFrom, launch, openPage, serve } from './harness.mjs';
+import { DESKTOP, fieldDiffersFrom, openPage } from './harness.mjs';
 import {
-  LAST_PICTURE, NATIVE, expectNative, frames, lastPicture, openPaused, phase, reach, recorder, runMore, runUntil,
+  NATIVE, expectNative, frames, lastPicture, openPaused, phase, reach, recorder, runMore, runUntil, startSuite,
 } from './game_steps.mjs';
 
 const GOLDEN = new URL('../golden/', import.meta.url);
@@ -23,20 +22,14 @@ const LIMIT = 1 << 20;   // the longest run the page takes
 const TOO_LONG = 'longer than 1 MB, the most the page keeps';
 // Pages of a context that may use the clipboard.
 const CLIPBOARD = { ...DESKTOP, permissions: ['clipboard-read', 'clipboard-write'] };
-let site, browser, scratch;
+let suite, site, browser, scratch;
 
 before(async () => {
-  assert.ok(NATIVE && LAST_PICTURE, 'ZORBLY_NATIVE_HEADLESS and ZORBLY_LAST_PICTURE name the native programs');
-  scratch = mkdtempSync(path.join(tmpdir(), 'zorbly-runs-'));
-  site = await serve(process.env.ZORBLY_SITE || 'dist/web');
-  browser = await launch();
+  suite = await startSuite('zorbly-runs-');
+  ({ site, browser, scratch } = suite);
 });
 
-after(async () => {
-  await browser?.close();
-  await site?.close();
-  if (scratch) rmSync(scratch, { recursive: true, force: true });
-});
+after(() => suite?.close());
 
 const golden = (name, ext) => readFileSync(new URL(`${name}.${ext}`, GOLDEN));
 const crlf = (text) => text.replaceAll('\n', '\r\n');
